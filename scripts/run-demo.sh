@@ -1,0 +1,18 @@
+#!/bin/sh
+# Starts the player from its program folder (build/bin) on the demo playlist.
+# Without a display, a private Xvfb with openbox is started for it, and the
+# player runs there until it is closed (its power button, or Ctrl-C here).
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-build}
+bin="$here/$build/bin"
+if [ -z "${DISPLAY:-}" ]; then
+    . "$here/scripts/xsession.sh"
+    trap quaverly_x_stop EXIT INT TERM
+    quaverly_x_start
+    echo "run-demo: no display; the player runs on the private display $DISPLAY"
+fi
+cd "$bin"
+status=0
+"$bin/quaverly" "$bin/demo.m3u" || status=$?
+exit $status

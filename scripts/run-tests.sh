@@ -1,0 +1,56 @@
+#!/bin/sh
+# Runs every test. The main build's tests run under a private Xvfb with
+# openbox; then the sanitizer builds (AddressSanitizer with UBSan, and
+# ThreadSanitizer) of the plain-code folders and the libFuzzer targets, each
+# for a short time. QUAVERLY_QUICK=1 runs only the main build's tests.
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-build}
+jobs=$(nproc)
+. "$here/scripts/xsession.sh"
+trap quaverly_x_stop EXIT INT TERM
+
+status=0
+quaverly_x_start
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/quaverly-run.XXXXXX)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+echo "== unit tests"
+ctest --test-dir "$build" --no-tests=error --output-on-failure -j "$jobs" -L unit || status=1
+echo "== integration and end-to-end tests"
+ctest --test-dir "$build" --no-tests=ignore --output-on-failure -j 1 -LE 'unit|fuzz' || status=1
+
+if [ "${QUAVERLY_QUICK:-0}" != 1 ]; then
+    sanitized() {  # dir, parts, extra cmake flags...
+        dir=$1; parts=$2; shift 2
+        if [ ! -f "$dir/build.ninja" ]; then
+            cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+                -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+                "-DQUAVERLY_PARTS=$parts" "$@" >/dev/null
+        fi
+        cmake --build "$dir" -j "$jobs"
+    }
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
+    if sanitized build-asan "platform;mediainfo;ui;playlist" -DQUAVERLY_SANITIZE=address,undefined; then
+        ctest --test-dir build-asan --no-tests=ignore --output-on-failure -j "$jobs" -LE 'fuzz|e2e' || status=1
+    else
+        status=1
+    fi
+    echo "== ThreadSanitizer"
+    if sanitized build-tsan "platform" -DQUAVERLY_SANITIZE=thread; then
+        TSAN_OPTIONS=halt_on_error=1 \
+            ctest --test-dir build-tsan --no-tests=ignore --output-on-failure -j 1 -LE 'fuzz|e2e' || status=1
+    else
+        status=1
+    fi
+    echo "== fuzzers"
+    if sanitized build-fuzz "platform;mediainfo;ui;playlist" -DQUAVERLY_FUZZ=ON -DQUAVERLY_FUZZ_ONLY=ON \
+            -DQUAVERLY_SANITIZE=address,undefined; then
+        ctest --test-dir build-fuzz --no-tests=ignore --output-on-failure -j "$jobs" -L fuzz || status=1
+    else
+        status=1
+    fi
+fi
+exit $status
