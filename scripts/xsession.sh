@@ -32,6 +32,7 @@ quaverly_x_start() {
 }
 
 quaverly_x_stop() {
+    set +e    # the killed servers' exit codes are no failure of the run
     [ -n "${quaverly_wm_pid:-}" ] && kill "$quaverly_wm_pid" 2>/dev/null
     [ -n "${quaverly_xvfb_pid:-}" ] && kill "$quaverly_xvfb_pid" 2>/dev/null
     [ -n "${quaverly_wm_pid:-}" ] && wait "$quaverly_wm_pid" 2>/dev/null
