@@ -1,9 +1,11 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <optional>
+#include <set>
 #include <string>
+
+#include "platform/RegistryFile.h"
 
 namespace quaverly {
 
@@ -16,7 +18,8 @@ namespace quaverly {
 // (temporary file in the same folder, fsync, rename) after every change, so a
 // crash leaves the old or the new file, never half of one. A file that cannot
 // be parsed or read is renamed to "<name>.corrupt-<time>" and the root starts
-// empty: its contents are never silently overwritten.
+// empty: its contents are never silently overwritten. When even the rename
+// fails, the root works in memory only and writes report false.
 // Not thread-safe: the program uses it from the UI thread only.
 enum class RegistryRoot { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT };
 
@@ -62,15 +65,17 @@ public:
     std::string FilePath(RegistryRoot root) const;
     std::string MovedAsidePath(RegistryRoot root) const;
 
-    struct Key;  // the tree, see Registry.cpp
-
 private:
-    Key &Root(RegistryRoot root);
+    RegistryKey &Root(RegistryRoot root);
+    RegistryKey *Find(RegistryRoot root, const std::string &key);
+    RegistryKey *FindOrCreate(RegistryRoot root, const std::string &key);
     bool Save(RegistryRoot root);
 
     std::string folder_;
-    std::map<int, std::unique_ptr<Key>> roots_;
+    std::map<int, RegistryKey> roots_;
     std::map<int, std::string> movedAside_;
+    // Roots whose bad file could not be moved aside: never written over.
+    std::set<int> readOnly_;
 };
 
 }  // namespace quaverly

@@ -38,8 +38,9 @@ enum SystemColourIndex : int {
     COLOR_MENUBAR = 30,
 };
 
-// The colour of a system colour index in the Windows default (XP-era
-// "Windows Standard") scheme, as 0x00BBGGRR. Unknown indices give clBlack.
+// The colour of a system colour index in the Windows 7 default scheme, as
+// 0x00BBGGRR (there is no desktop theme to ask here). Unknown indices give
+// clBlack.
 TColor SystemColour(int index);
 
 }  // namespace quaverly
