@@ -16,7 +16,7 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/quaverly-run.XXXXXX)
 chmod 700 "$XDG_RUNTIME_DIR"
 
 echo "== unit tests"
-ctest --test-dir "$build" --no-tests=ignore --output-on-failure -j "$jobs" -L unit || status=1
+ctest --test-dir "$build" --no-tests=error --output-on-failure -j "$jobs" -L unit || status=1
 echo "== integration and end-to-end tests"
 ctest --test-dir "$build" --no-tests=ignore --output-on-failure -j 1 -LE 'unit|fuzz' || status=1
 
