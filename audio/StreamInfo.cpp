@@ -1,5 +1,8 @@
 #include "audio/StreamInfo.h"
 
+#include "mediainfo/FileReader.h"
+#include "mediainfo/TextConversion.h"
+
 #include <cmath>
 
 namespace quaverly::audio {
@@ -72,6 +75,44 @@ bool FillFromMpeg(const std::string& fileName, TStreamInfo& info, TStreamReaders
     return true;
 }
 
+bool FillFromOgg(const std::string& fileName, TStreamInfo& info, TStreamReaders& readers)
+{
+    auto& ogg = readers.Ogg;
+    try {
+        readers.LastReadInfo = ogg.ReadInfo(fileName);
+    } catch (const mediainfo::TOpenError& error) {
+        // The Ogg reader raises an open failure instead of answering false;
+        // to the player it is a file without stream information.
+        readers.LastError = error.what();
+        ogg.ClearInfo();
+        return false;
+    }
+    if (!ogg.IsValid())
+        return false;
+    info.FileSize = ogg.FileSize();
+    info.SampleRate = ogg.SampleRate();
+    info.BitRate = ogg.BitRate();
+    info.Duration = SecondsToMilliseconds(ogg.Duration());
+    info.Title = ogg.Title();
+    info.Channels = ogg.Channels();
+    return true;
+}
+
+bool FillFromWma(const std::string& fileName, TStreamInfo& info, TStreamReaders& readers)
+{
+    auto& wma = readers.Wma;
+    readers.LastReadInfo = wma.ReadInfo(fileName);
+    if (!wma.IsValid())
+        return false;
+    info.FileSize = wma.FileSize();
+    info.SampleRate = wma.SampleRate();
+    info.BitRate = wma.BitRate();
+    info.Duration = SecondsToMilliseconds(wma.Duration());
+    info.Title = mediainfo::Utf16ToUtf8(wma.Title());
+    info.Channels = wma.Channels();
+    return true;
+}
+
 } // namespace
 
 bool GetStreamInfo(const std::string& fileName, TStreamInfo& info, TStreamReaders& readers)
@@ -80,6 +121,7 @@ bool GetStreamInfo(const std::string& fileName, TStreamInfo& info, TStreamReader
     info.FileName = fileName;
     readers.LastUsed = TStreamReader::None;
     readers.LastReadInfo = false;
+    readers.LastError.clear();
     const std::string extension = StreamExtension(fileName);
     if (extension.size() != 4)
         return false;
@@ -92,9 +134,13 @@ bool GetStreamInfo(const std::string& fileName, TStreamInfo& info, TStreamReader
     case TStreamReader::Mpeg:
         result = FillFromMpeg(fileName, info, readers);
         break;
-    default:
-        // Ogg and WMA have no reader yet: the file is reported as unknown.
-        readers.LastUsed = TStreamReader::None;
+    case TStreamReader::Ogg:
+        result = FillFromOgg(fileName, info, readers);
+        break;
+    case TStreamReader::Wma:
+        result = FillFromWma(fileName, info, readers);
+        break;
+    case TStreamReader::None:
         break;
     }
     if (result && info.Title.empty())

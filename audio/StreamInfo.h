@@ -3,7 +3,9 @@
 // reader its extension selects. The audio player keeps one set of readers
 // and reuses it for every file.
 #include "mediainfo/MpegInfo.h"
+#include "mediainfo/OggInfo.h"
 #include "mediainfo/WavInfo.h"
+#include "mediainfo/WmaInfo.h"
 
 #include <cstdint>
 #include <string>
@@ -27,8 +29,11 @@ enum class TStreamReader { None, Mpeg, Wav, Ogg, Wma };
 struct TStreamReaders {
     mediainfo::TMpegInfo Mpeg;
     mediainfo::TWavInfo Wav;
+    mediainfo::TOggInfo Ogg;
+    mediainfo::TWmaInfo Wma;
     TStreamReader LastUsed = TStreamReader::None;
     bool LastReadInfo = false; // result of the last reader's ReadInfo
+    std::string LastError;     // what the last reader raised instead of a result
 };
 
 // The upper-cased extension, dot included, when the text after the last

@@ -4,16 +4,30 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace quaverly::mediainfo {
+
+// A file a reader was asked to read could not be opened.
+class TOpenError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The message of the last failed open of `fileName`, from errno.
+std::string OpenErrorMessage(const std::string& fileName, int errorCode);
 
 class TFileReader {
 public:
     explicit TFileReader(const std::string& fileName);
 
     [[nodiscard]] bool IsOpen() const { return File != nullptr; }
+    // Why the file is not open (an errno value; EISDIR for a folder).
+    int OpenErrorCode() const { return FOpenError; }
+    // Throws TOpenError when the file is not open.
+    void RequireOpen(const std::string& fileName) const;
     // Size in bytes, or -1 when it cannot be told.
     [[nodiscard]] std::int64_t Size() const { return FileSize; }
     // Reads up to `count` bytes at `offset`; fewer at the end of the file.
@@ -21,6 +35,10 @@ public:
     [[nodiscard]] bool ReadAt(std::int64_t offset, std::size_t count, std::vector<std::uint8_t>& out);
     // As ReadAt, but a short read is an error too.
     [[nodiscard]] bool ReadExactly(std::int64_t offset, std::size_t count, std::vector<std::uint8_t>& out);
+    // Always `count` bytes: what lies past the end of the file, or could not
+    // be read, is left zero. Offsets before the start of the file read as zero
+    // too. Returns the number of bytes actually read.
+    std::size_t ReadPadded(std::int64_t offset, std::size_t count, std::vector<std::uint8_t>& out);
 
 private:
     struct Closer {
@@ -28,6 +46,7 @@ private:
     };
     std::unique_ptr<std::FILE, Closer> File;
     std::int64_t FileSize = -1;
+    int FOpenError = 0;
 };
 
 } // namespace quaverly::mediainfo

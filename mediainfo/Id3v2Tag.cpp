@@ -83,6 +83,16 @@ std::string Id3v2DescribedText(const std::string& raw, bool withLanguage)
     return Id3v2FrameText(std::string(1, encoding) + rest);
 }
 
+std::int32_t Id3v2HeadSize(Bytes header, std::int64_t fileSize)
+{
+    if (header.size() < 10 || !HasText(header, 0, "ID3"))
+        return 0;
+    std::int64_t total = std::int64_t{SevenBitSize(header, 6)} + 10;
+    if (header[5] & 0x10)
+        total += 10;
+    return total > fileSize ? 0 : static_cast<std::int32_t>(total);
+}
+
 std::uint16_t Id3v2TrackNumber(const std::string& text)
 {
     const std::string number = text.substr(0, text.find('/'));
@@ -119,10 +129,7 @@ bool TId3v2Tag::ReadInfo(const std::string& fileName)
         return true;
     FExists = true;
     FVersionID = header[3];
-    std::int64_t total = std::int64_t{SevenBitSize(header, 6)} + 10;
-    if (header[5] & 0x10)
-        total += 10;
-    FSize = total > file.Size() ? 0 : static_cast<std::int32_t>(total);
+    FSize = Id3v2HeadSize(header, file.Size());
     if ((FVersionID != 2 && FVersionID != 3 && FVersionID != 4) || FSize == 0)
         return true;
     RawFrames raw;

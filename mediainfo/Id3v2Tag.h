@@ -55,6 +55,10 @@ private:
     std::string FTrackText, FYear, FGenre, FComment, FComposer, FEncoder, FCopyright, FLanguage, FLink;
 };
 
+// Bytes a tag at the head of a file takes (header, frames and footer), from
+// its first 10 bytes; 0 when they are no tag header or the tag claims more
+// than the file holds.
+std::int32_t Id3v2HeadSize(Bytes header, std::int64_t fileSize);
 // The text of a raw frame (encoding byte first), trimmed of control bytes
 // and spaces at both ends.
 std::string Id3v2FrameText(const std::string& raw);

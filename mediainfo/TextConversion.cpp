@@ -26,6 +26,11 @@ void AppendUtf8(std::string& out, std::uint32_t code)
 
 std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units)
 {
+    return Utf16ToUtf8(std::u16string(units.begin(), units.end()));
+}
+
+std::string Utf16ToUtf8(std::u16string_view units)
+{
     std::string out;
     for (std::size_t i = 0; i < units.size(); ++i) {
         const std::uint32_t unit = units[i];

@@ -1,6 +1,7 @@
 #include "ReaderJson.h"
 
 #include "mediainfo/GenreTable.h"
+#include "mediainfo/TextConversion.h"
 
 namespace quaverly::info {
 
@@ -95,6 +96,46 @@ void WriteWav(TJsonWriter& json, const TWavInfo& wav, bool readInfo)
     json.Int("BitsPerSample", wav.BitsPerSample());
     json.Int("FileSize", wav.FileSize());
     json.Double("Duration", wav.Duration());
+}
+
+void WriteOgg(TJsonWriter& json, const TOggInfo& ogg, bool readInfo)
+{
+    json.Bool("ReadInfo", readInfo);
+    json.Bool("IsValid", ogg.IsValid());
+    json.Int("FileSize", ogg.FileSize());
+    json.Int("Channels", ogg.Channels());
+    json.Int("SampleRate", ogg.SampleRate());
+    json.Int("BitRateNominal", ogg.BitRateNominal());
+    json.Int("Samples", ogg.Samples());
+    json.Int("ID3v2Size", ogg.ID3v2Size());
+    json.Text("Title", ogg.Title());
+    json.Text("Artist", ogg.Artist());
+    json.Text("Album", ogg.Album());
+    json.Int("Track", ogg.Track());
+    json.Text("Date", ogg.Date());
+    json.Text("Genre", ogg.Genre());
+    json.Text("Comment", ogg.Comment());
+    json.Text("Vendor", ogg.Vendor());
+    json.Double("Duration", ogg.Duration());
+    json.Int("BitRate", ogg.BitRate());
+}
+
+void WriteWma(TJsonWriter& json, const TWmaInfo& wma, bool readInfo)
+{
+    json.Bool("ReadInfo", readInfo);
+    json.Bool("IsValid", wma.IsValid());
+    json.Int("FileSize", wma.FileSize());
+    json.Int("Channels", wma.Channels());
+    json.Int("SampleRate", wma.SampleRate());
+    json.Double("Duration", wma.Duration());
+    json.Int("BitRate", wma.BitRate());
+    json.Text("Title", Utf16ToUtf8(wma.Title()));
+    json.Text("Artist", Utf16ToUtf8(wma.Artist()));
+    json.Text("Album", Utf16ToUtf8(wma.Album()));
+    json.Int("Track", wma.Track());
+    json.Text("Year", Utf16ToUtf8(wma.Year()));
+    json.Text("Genre", Utf16ToUtf8(wma.Genre()));
+    json.Text("Comment", Utf16ToUtf8(wma.Comment()));
 }
 
 void WriteStreamInfo(TJsonWriter& json, const audio::TStreamInfo& info, bool result)

@@ -5,7 +5,9 @@
 #include "mediainfo/Id3v1Tag.h"
 #include "mediainfo/Id3v2Tag.h"
 #include "mediainfo/MpegInfo.h"
+#include "mediainfo/OggInfo.h"
 #include "mediainfo/WavInfo.h"
+#include "mediainfo/WmaInfo.h"
 
 namespace quaverly::info {
 
@@ -13,6 +15,8 @@ void WriteId3v1(TJsonWriter& json, const mediainfo::TId3v1Tag& tag);
 void WriteId3v2(TJsonWriter& json, const mediainfo::TId3v2Tag& tag);
 void WriteMpeg(TJsonWriter& json, const mediainfo::TMpegInfo& mpeg, bool readInfo);
 void WriteWav(TJsonWriter& json, const mediainfo::TWavInfo& wav, bool readInfo);
+void WriteOgg(TJsonWriter& json, const mediainfo::TOggInfo& ogg, bool readInfo);
+void WriteWma(TJsonWriter& json, const mediainfo::TWmaInfo& wma, bool readInfo);
 void WriteStreamInfo(TJsonWriter& json, const audio::TStreamInfo& info, bool result);
 
 } // namespace quaverly::info

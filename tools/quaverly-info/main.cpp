@@ -26,12 +26,10 @@ int Usage(const std::string& problem)
 // The message of a file that cannot be opened, or empty when it can.
 std::string OpenError(const std::string& file)
 {
-    errno = 0;
     mediainfo::TFileReader reader(file);
     if (reader.IsOpen())
         return {};
-    const int code = errno;
-    return "cannot open " + file + ": " + (code ? std::strerror(code) : "not a regular file");
+    return mediainfo::OpenErrorMessage(file, reader.OpenErrorCode());
 }
 
 void WriteError(info::TJsonWriter& json, const std::string& key, const std::string& message)
@@ -78,6 +76,19 @@ void WriteOneReader(info::TJsonWriter& json, const std::string& reader, const st
         mediainfo::TWavInfo wav;
         const bool ok = wav.ReadInfo(file);
         info::WriteWav(json, wav, ok);
+    } else if (reader == "ogg") {
+        mediainfo::TOggInfo ogg;
+        try {
+            const bool ok = ogg.ReadInfo(file);
+            info::WriteOgg(json, ogg, ok);
+        } catch (const mediainfo::TOpenError& error) {
+            // The file went away between the open check and the read.
+            json.Text("Error", error.what());
+        }
+    } else if (reader == "wma") {
+        mediainfo::TWmaInfo wma;
+        const bool ok = wma.ReadInfo(file);
+        info::WriteWma(json, wma, ok);
     }
     json.EndObject();
 }
@@ -105,6 +116,20 @@ void WriteStreamInfo(info::TJsonWriter& json, const std::string& file, const std
         info::WriteWav(json, readers.Wav, readers.LastReadInfo);
         json.EndObject();
         break;
+    case audio::TStreamReader::Ogg:
+        if (!openError.empty() || !readers.LastError.empty())
+            return WriteError(json, "OggInfo", openError.empty() ? readers.LastError : openError);
+        json.BeginObject("OggInfo");
+        info::WriteOgg(json, readers.Ogg, readers.LastReadInfo);
+        json.EndObject();
+        break;
+    case audio::TStreamReader::Wma:
+        if (!openError.empty())
+            return WriteError(json, "WmaInfo", openError);
+        json.BeginObject("WmaInfo");
+        info::WriteWma(json, readers.Wma, readers.LastReadInfo);
+        json.EndObject();
+        break;
     default:
         break;
     }
@@ -123,8 +148,6 @@ int main(int argc, char** argv)
         reader = args[1];
         if (ReaderKey(reader).empty())
             return Usage("unknown reader: " + reader);
-        if (reader == "ogg" || reader == "wma")
-            return Usage("the " + reader + " reader is not available in this build");
         first = 2;
     } else if (!args.empty() && args[0].rfind("--", 0) == 0 && args[0] != "--") {
         return Usage("unknown option: " + args[0]);
