@@ -1,0 +1,42 @@
+#pragma once
+// Titles of network streams: from the URL of a network file, from the
+// "StreamTitle='...';" metadata of a radio stream, and from Ogg comment lists
+// ("KEY=value" strings, each NUL-terminated, the list ending with an empty one).
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quaverly::audio {
+
+// True when the path starts with "http://", "mmst://", "ftp://" or "mms://"
+// (case-sensitive: "HTTP://x" is a file name).
+bool IsUrl(std::string_view path);
+
+// The text from the last ".", "\" or ":" when that is a ".", upper-cased
+// (ASCII); empty otherwise.
+std::string UrlExtension(std::string_view url);
+
+// A network file's title from its URL: the name after the last "/" found at
+// positions L-6 down to 6 (1-based), with the four-character extension dropped.
+std::string TitleFromUrl(std::string_view url);
+
+// Comment-list title: the first string whose key is TITLE gives the text
+// after "TITLE=". With `anyCase` the key matches in any letter case.
+// `end` bounds the list when it is known; reading also stops at the empty string.
+std::string TitleFromComments(const char *list, bool anyCase, const char *end = nullptr);
+
+// The title of a metadata notice of the library: "StreamTitle='...';"
+// metadata when the text holds "StreamTitle=", else a comment list (any case).
+// The title ends at the quote followed by ";" or at the end of the text, so
+// a title holding ";" or "'" comes through whole.
+std::string TitleFromMetadata(const char *data);
+
+// "StreamTitle=" metadata alone (the text after the key).
+std::string TitleFromStreamTitle(std::string_view text);
+
+// Titles are handed on in at most 255 bytes; a cut never splits a UTF-8
+// character.
+inline constexpr std::size_t MaxTitleBytes = 255;
+std::string CutTitle(std::string title);
+
+} // namespace quaverly::audio
