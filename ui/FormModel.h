@@ -22,6 +22,16 @@ namespace quaverly {
 // visible, the credit view when sbAbout is visible; the current view is told
 // by Gauge1's top.
 
+// Cursor numbers of TControl::Cursor.
+constexpr int crDefault = 0;
+constexpr int crSizeNS = -7;      // north-south sizing arrow
+constexpr int crHandLink = 8;     // the hand cursor installed at start-up
+
+// Text alignment of labels.
+constexpr int taLeftJustify = 0;
+constexpr int taRightJustify = 1;
+constexpr int taCenter = 2;
+
 struct TControl {
     int Left = 0;
     int Top = 0;
@@ -33,7 +43,12 @@ struct TControl {
     TColor FontColor = clBlack;   // text, where the control has any
     std::string Hint;             // shown as a tool tip
     std::string Caption;          // labels only
-    int Cursor = 0;               // 0 default, 8 the hand cursor of the playing views
+    int Cursor = 0;               // 0 default, 8 the hand cursor of the playing views, crSizeNS
+    bool ParentColor = false;     // painted in the parent's colour (Color is then ignored)
+    bool Transparent = false;     // labels and flat buttons: nothing painted behind the text or glyph
+    int Alignment = 0;            // labels: taLeftJustify, taRightJustify or taCenter
+    std::string FontName;         // empty: the form's font
+    int FontPixels = 0;           // 0: the form's size
 
     void SetBounds(int left, int top, int width, int height)
     {
