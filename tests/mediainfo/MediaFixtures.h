@@ -21,12 +21,12 @@ inline void PutText(ByteVector& b, std::size_t offset, std::string_view text)
         b[offset + i] = static_cast<std::uint8_t>(text[i]);
 }
 
-inline void PutLe(ByteVector& b, std::size_t offset, std::uint32_t value, int width)
+inline void PutLe(ByteVector& b, std::size_t offset, std::uint64_t value, int width)
 {
     if (b.size() < offset + width)
         b.resize(offset + width);
     for (int i = 0; i < width; ++i)
-        b[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        b[offset + i] = static_cast<std::uint8_t>(i < 8 ? value >> (8 * i) : 0);
 }
 
 inline void PutBe(ByteVector& b, std::size_t offset, std::uint32_t value, int width)

@@ -1,4 +1,6 @@
+#include "AsfBuilder.h"
 #include "MediaFixtures.h"
+#include "OggBuilder.h"
 #include "audio/StreamInfo.h"
 
 #include <gtest/gtest.h>
@@ -104,4 +106,62 @@ TEST(StreamInfo, MpegFileCountsChannelsFromModeText)
         EXPECT_EQ(2606, info.Duration); // 2.60625 s
         EXPECT_EQ("a.mp3", info.Title);
     }
+}
+
+TEST(StreamInfo, OggFileGivesItsTitleCommentOrTheFileName)
+{
+    TempFolder dir;
+    TStreamReaders readers;
+    TStreamInfo info;
+    // 441 000 samples at 44 100 Hz in 200 000 bytes: 10 s at 160 kbit/s.
+    const std::string named = dir.Write("song.OGG", BuildOgg({.Channels = 1, .Comments = {"TITLE=Ogg title"},
+                                                            .TotalSize = 200000}));
+    ASSERT_TRUE(GetStreamInfo(named, info, readers));
+    EXPECT_EQ(TStreamReader::Ogg, readers.LastUsed);
+    EXPECT_EQ(200000, info.FileSize);
+    EXPECT_EQ(44100, info.SampleRate);
+    EXPECT_EQ(160, info.BitRate);
+    EXPECT_EQ(10000, info.Duration);
+    EXPECT_EQ(1, info.Channels);
+    EXPECT_EQ(16, info.BitsPerSample);
+    EXPECT_EQ("Ogg title", info.Title);
+    ASSERT_TRUE(GetStreamInfo(dir.Write("untitled.ogg", BuildOgg({})), info, readers));
+    EXPECT_EQ("untitled.ogg", info.Title);
+    EXPECT_FALSE(GetStreamInfo(dir.Write("short.ogg", BuildOgg({.LastGranule = 2000})), info, readers));
+}
+
+TEST(StreamInfo, OggFileThatCannotBeOpenedIsFalseNotAnError)
+{
+    TempFolder dir;
+    TStreamReaders readers;
+    TStreamInfo info;
+    bool result = true;
+    EXPECT_NO_THROW(result = GetStreamInfo(dir.File("missing.ogg"), info, readers));
+    EXPECT_FALSE(result);
+    EXPECT_EQ(TStreamReader::Ogg, readers.LastUsed);
+    EXPECT_NE(std::string::npos, readers.LastError.find("missing.ogg"));
+    EXPECT_EQ("", info.Title);
+    // The next file starts without the old error.
+    ASSERT_TRUE(GetStreamInfo(dir.Write("a.ogg", BuildOgg({})), info, readers));
+    EXPECT_EQ("", readers.LastError);
+}
+
+TEST(StreamInfo, WmaFileGivesItsWideTitleAsUtf8)
+{
+    TempFolder dir;
+    TStreamReaders readers;
+    TStreamInfo info;
+    const ByteVector file = Asf(Playable({ContentDescription(u"\u6b4c Title", u"")}), 1600000);
+    ASSERT_TRUE(GetStreamInfo(dir.Write("x.Wma", file), info, readers));
+    EXPECT_EQ(TStreamReader::Wma, readers.LastUsed);
+    EXPECT_EQ(1600000, info.FileSize);
+    EXPECT_EQ(44100, info.SampleRate);
+    EXPECT_EQ(128, info.BitRate);
+    EXPECT_EQ(100000, info.Duration);
+    EXPECT_EQ(2, info.Channels);
+    EXPECT_EQ("\xE6\xAD\x8C Title", info.Title);
+    EXPECT_FALSE(GetStreamInfo(dir.Write("bad.wma", ByteVector(100, 0)), info, readers));
+    EXPECT_TRUE(readers.LastReadInfo); // read, but no ASF header
+    EXPECT_FALSE(GetStreamInfo(dir.File("missing.wma"), info, readers));
+    EXPECT_FALSE(readers.LastReadInfo);
 }
