@@ -36,6 +36,14 @@ inline constexpr std::size_t SpectrumBins = 1024;
 inline constexpr std::size_t WaveSamples = RowBytes;
 // A frame is only written with at least this many bytes buffered per channel.
 inline constexpr std::uint32_t BytesReadyPerChannel = 2048;
+// The class of the player's window, to which the outside program sends its
+// commands (registered message "WM_SendingData"), and that window's title.
+inline constexpr const char *PlayerWindowClass = "TQuaverlyPlayerWindow";
+inline constexpr const char *PlayerWindowTitle = "Quaverly PlayerWindow";
+// The name of the shared block and of the outside program's window.
+inline constexpr const char *ShareName = "VisOutSharedMemory";
+inline constexpr const char *TargetTitle = "VisOut";
+
 // Ticks a frame that was not taken survives before it is overwritten.
 inline constexpr int MaxSkips = 10;
 

@@ -1,0 +1,187 @@
+// quaverly-play [--bands] [--seek MS] [--max-seconds S] FILE|URL...
+//
+// A console front end of the audio player: opens and plays each argument in
+// turn and prints what the player reports as JSON lines (the stream
+// information after opening, the length, the position once a second, stream
+// titles, the download notice, the end and, with --bands, every band frame).
+// --max-seconds moves on to the next argument after that long (a radio
+// stream never ends by itself). Exit status 0 when every argument opened.
+#include "JsonText.h"
+#include "audio/AudioPlayer.h"
+#include "platform/ProgramPaths.h"
+#include "ui/IDialogs.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace quaverly;
+using namespace quaverly::audio;
+using tools::JsonString;
+
+namespace {
+
+// Message boxes of the player go to stderr: there is nobody to press OK.
+class ConsoleDialogs final : public IDialogs {
+public:
+    void MessageBox(const std::string &text, const std::string &caption) override
+    {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
+    std::optional<std::vector<std::string>> OpenFiles(const std::string &, const std::string &) override
+    {
+        return std::nullopt;
+    }
+};
+
+void Line(const std::string &json)
+{
+    std::fputs(json.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+std::string StreamInfoJson(const TStreamInfo &i)
+{
+    return "{\"FileName\": " + JsonString(i.FileName) + ", \"FileSize\": " + std::to_string(i.FileSize) +
+           ", \"SampleRate\": " + std::to_string(i.SampleRate) + ", \"BitRate\": " + std::to_string(i.BitRate) +
+           ", \"BitsPerSample\": " + std::to_string(i.BitsPerSample) + ", \"Duration\": " +
+           std::to_string(i.Duration) + ", \"Channels\": " + std::to_string(i.Channels) +
+           ", \"Title\": " + JsonString(i.Title) + "}";
+}
+
+struct Options {
+    bool bands = false;
+    bool seek = false;
+    std::uint32_t seekMs = 0;
+    int maxSeconds = 0;
+    std::vector<std::string> items;
+};
+
+bool ParseNumber(const char *text, long max, long &out)
+{
+    char *end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < 0 || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+bool Parse(int argc, char **argv, Options &o)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        long v = 0;
+        if (a == "--bands")
+            o.bands = true;
+        else if (a == "--seek" && i + 1 < argc && ParseNumber(argv[i + 1], 0xFFFFFFFFL, v))
+            o.seek = true, o.seekMs = std::uint32_t(v), ++i;
+        else if (a == "--max-seconds" && i + 1 < argc && ParseNumber(argv[i + 1], 1000000L, v))
+            o.maxSeconds = int(v), ++i;
+        else if (a.starts_with("--"))
+            return false;
+        else
+            o.items.push_back(a);
+    }
+    return !o.items.empty();
+}
+
+class Session {
+public:
+    Session(TAudioPlayer &player, Options options) : player_(player), options_(std::move(options))
+    {
+        player_.OnPlayEnd = [this](TAudioPlayer &) {
+            Line("{\"event\": \"end\"}");
+            QTimer::singleShot(0, [this] { Next(); });
+        };
+        player_.OnGetMeta = [](TAudioPlayer &, const std::string &title) {
+            Line("{\"event\": \"meta\", \"Title\": " + JsonString(title) + "}");
+        };
+        player_.OnDownloaded = [](TAudioPlayer &, const std::string &duration) {
+            Line("{\"event\": \"downloaded\", \"Duration\": " + JsonString(duration) + "}");
+        };
+        if (options_.bands)
+            player_.OnNewFFTData = [](TAudioPlayer &, TBandOut &bands) {
+                std::string line = "{\"event\": \"bands\", \"BandOut\": [";
+                for (std::size_t i = 0; i < bands.size(); ++i)
+                    line += (i ? ", " : "") + std::to_string(bands[i]);
+                Line(line + "]}");
+            };
+        positionTimer_.setInterval(1000);
+        QObject::connect(&positionTimer_, &QTimer::timeout, [this] { Tick(); });
+    }
+
+    void Next()
+    {
+        positionTimer_.stop();
+        player_.Close();
+        if (index_ >= options_.items.size()) {
+            QCoreApplication::exit(allOpened_ ? 0 : 1);
+            return;
+        }
+        const std::string item = options_.items[index_++];
+        const bool ok = player_.Open(item);
+        allOpened_ = allOpened_ && ok;
+        Line("{\"event\": \"open\", \"File\": " + JsonString(item) + ", \"Result\": " + (ok ? "true" : "false") +
+             ", \"StreamInfo\": " + StreamInfoJson(player_.CurrentStreamInfo()) + "}");
+        if (!ok) {
+            QTimer::singleShot(0, [this] { Next(); });
+            return;
+        }
+        player_.Play();
+        Line("{\"event\": \"length\", \"ms\": " + std::to_string(player_.PlayLength()) + "}");
+        if (options_.seek)
+            player_.SetPosition(options_.seekMs);
+        if (player_.PlayerState() != psPlaying) {
+            QTimer::singleShot(0, [this] { Next(); });
+            return;
+        }
+        seconds_ = 0;
+        positionTimer_.start();
+    }
+
+private:
+    void Tick()
+    {
+        if (player_.PlayerState() != psPlaying)
+            return;
+        Line("{\"event\": \"position\", \"ms\": " + std::to_string(player_.Position()) + "}");
+        if (options_.maxSeconds > 0 && ++seconds_ >= options_.maxSeconds)
+            Next();
+    }
+
+    TAudioPlayer &player_;
+    Options options_;
+    QTimer positionTimer_;
+    std::size_t index_ = 0;
+    bool allOpened_ = true;
+    int seconds_ = 0;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    if (!Parse(argc, argv, options)) {
+        std::fprintf(stderr, "usage: quaverly-play [--bands] [--seek MS] [--max-seconds S] FILE|URL...\n");
+        return 2;
+    }
+    QCoreApplication app(argc, argv);
+    ConsoleDialogs dialogs;
+    TAudioPlayer player(&dialogs, ProgramFolder());
+    if (!player.PlayerReady()) {
+        if (player.BASSDLLVer().empty())
+            std::fprintf(stderr, "quaverly-play: %s could not be loaded from %s\n", "libbass.so",
+                         ProgramFolder().c_str());
+        return 1;
+    }
+    Session session(player, options);
+    QTimer::singleShot(0, [&session] { session.Next(); });
+    return app.exec();
+}
