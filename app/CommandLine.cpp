@@ -1,0 +1,63 @@
+#include "app/CommandLine.h"
+
+namespace quaverly {
+
+namespace {
+constexpr const char *kPathDelimiters = "/\\:";
+}
+
+TCommandLine TCommandLine::FromMain(int argc, const char *const *argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i] ? argv[i] : "");
+    return TCommandLine(std::move(arguments));
+}
+
+std::string TCommandLine::Arg(int n) const
+{
+    if (n < 1 || n > Count())
+        return {};
+    return arguments_[size_t(n - 1)];
+}
+
+std::string UpperAscii(std::string text)
+{
+    for (char &c : text)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return text;
+}
+
+std::string ExtensionOf(const std::string &path)
+{
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos)
+        return {};
+    size_t delimiter = path.find_last_of(kPathDelimiters);
+    if (delimiter != std::string::npos && delimiter > dot)
+        return {};
+    return path.substr(dot);
+}
+
+std::string FileNameOf(const std::string &path)
+{
+    size_t delimiter = path.find_last_of(kPathDelimiters);
+    return delimiter == std::string::npos ? path : path.substr(delimiter + 1);
+}
+
+TArgumentKind ClassifyArgument(const TCommandLine &commandLine)
+{
+    if (commandLine.Count() == 0)
+        return TArgumentKind::None;
+    const std::string upper = UpperAscii(commandLine.Arg(1));
+    if (upper == "/AUTO")
+        return TArgumentKind::Auto;
+    if (upper == "/PLAY")
+        return TArgumentKind::Play;
+    if (ExtensionOf(upper) == ".M3U")
+        return TArgumentKind::Playlist;
+    return TArgumentKind::MediaFile;
+}
+
+}  // namespace quaverly

@@ -1,0 +1,113 @@
+#include "app/QtShell.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QStyle>
+#include <QTimer>
+
+#include "ui/FormEvents.h"
+
+namespace quaverly {
+
+namespace {
+QString FromUtf8(const std::string &text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+}  // namespace
+
+void TQtDialogs::MessageBox(const std::string &text, const std::string &caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, FromUtf8(caption), FromUtf8(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+QString QtFileFilter(const std::string &filter)
+{
+    const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        entries << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+std::optional<std::vector<std::string>> TQtDialogs::OpenFiles(const std::string &filter,
+                                                              const std::string &initialDir)
+{
+    const QStringList files = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QString(),
+                                                            FromUtf8(initialDir), QtFileFilter(filter));
+    if (files.isEmpty())
+        return std::nullopt;
+    std::vector<std::string> result;
+    for (const QString &file : files)
+        result.push_back(file.toStdString());
+    return result;
+}
+
+int QtScrollBarWidth()
+{
+    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+TPlainMainWindow::TPlainMainWindow(TFormModel &form, IFormEvents &events)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), form_(form), events_(events)
+{
+    SyncFromModel();
+}
+
+void TPlainMainWindow::SyncFromModel()
+{
+    setWindowTitle(FromUtf8(form_.ApplicationTitle));
+    setGeometry(form_.Form.Left, form_.Form.Top, std::max(1, form_.Form.Width), std::max(1, form_.Form.Height));
+    QRegion region;
+    for (const TRegionRect &r : form_.Form.Region)
+        region += QRegion(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+    if (region.isEmpty())
+        clearMask();
+    else
+        setMask(region);
+    if (form_.Form.Minimized && isVisible() && !isMinimized())
+        showMinimized();
+    if (form_.Form.CloseRequested) {
+        form_.Form.CloseRequested = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
+}
+
+void TPlainMainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        events_.FormShow();
+        SyncFromModel();
+    }
+}
+
+void TPlainMainWindow::closeEvent(QCloseEvent *event)
+{
+    bool allowed = events_.FormCloseQuery();
+    if (allowed)
+        allowed = events_.FormClose();
+    if (allowed)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TPlainMainWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        events_.FormActivate();
+        SyncFromModel();
+    } else if (event->type() == QEvent::WindowStateChange) {
+        form_.Form.Minimized = isMinimized();
+    }
+    return QWidget::event(event);
+}
+
+}  // namespace quaverly

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+#include "ui/FormModel.h"
+#include "ui/IDialogs.h"
+
+namespace quaverly {
+
+struct IFormEvents;
+
+// Modal message boxes with one OK button and the open-file dialog, as Qt
+// shows them.
+class TQtDialogs final : public IDialogs {
+public:
+    void MessageBox(const std::string &text, const std::string &caption) override;
+    std::optional<std::vector<std::string>> OpenFiles(const std::string &filter,
+                                                      const std::string &initialDir) override;
+};
+
+// "name|patterns|name|patterns" (patterns separated by ";") as a Qt filter
+// list "name (patterns);;name (patterns)"; a trailing lone name is dropped.
+QString QtFileFilter(const std::string &filter);
+
+// The width of a vertical scroll bar in the application's style, pixels.
+int QtScrollBarWidth();
+
+// A bare frameless window that stands in for the real main window in builds
+// without it: the form's size, place, title and region, and the life cycle
+// events (first show, activation, close request and close).
+class TPlainMainWindow final : public QWidget {
+public:
+    TPlainMainWindow(TFormModel &form, IFormEvents &events);
+    void SyncFromModel();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    TFormModel &form_;
+    IFormEvents &events_;
+    bool shownOnce_ = false;
+};
+
+}  // namespace quaverly
