@@ -154,7 +154,7 @@ void TQtControl::mousePressEvent(QMouseEvent *event)
         pressed_ = true;
         update();
     }
-    window_.NotePress(event->globalPosition().toPoint());
+    window_.NotePress(mapTo(&window_, event->position().toPoint()), event->globalPosition().toPoint());
     const TMouseButton button = ToMouseButton(event->button());
     const TShiftState shift = ToShiftState(event->modifiers(), event->buttons());
     const QPoint at = event->position().toPoint();
@@ -165,7 +165,7 @@ void TQtControl::mousePressEvent(QMouseEvent *event)
 void TQtControl::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
-    if (window_.LoopMouseMove(event->globalPosition().toPoint()))
+    if (window_.LoopMouseMove(mapTo(&window_, event->position().toPoint()), event->globalPosition().toPoint()))
         return;
     if (kind_ == TQtControlKind::Button && pressed_) {
         const bool inside = rect().contains(event->position().toPoint());

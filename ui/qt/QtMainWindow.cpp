@@ -363,7 +363,7 @@ void TQtMainWindow::RunMoveLoop(std::function<void()> finished)
         return;
     }
     loop_ = Loop::Move;
-    loopStartMouse_ = lastPress_;
+    loopStartMouse_ = lastPressGlobal_;
     loopStartPos_ = QPoint(form_.Form.Left, form_.Form.Top);
     loopFinished_ = std::move(finished);
 }
@@ -378,17 +378,21 @@ void TQtMainWindow::RunSizeLoop(std::function<void()> finished)
     loopFinished_ = std::move(finished);
 }
 
-bool TQtMainWindow::LoopMouseMove(const QPoint &globalPos)
+bool TQtMainWindow::LoopMouseMove(const QPoint &windowPos, const QPoint &globalPos)
 {
     if (loop_ == Loop::None)
         return false;
-    const QPoint delta = globalPos - loopStartMouse_;
     if (loop_ == Loop::Move) {
+        // The window moves by as much as the pointer did on the screen.
+        const QPoint delta = globalPos - loopStartMouse_;
         form_.Form.Left = loopStartPos_.x() + delta.x();
         form_.Form.Top = loopStartPos_.y() + delta.y();
     } else {
-        // Never shorter than the button row over a 72-pixel list.
-        FollowSizing(form_, std::max(108, loopStartHeight_ + delta.y()));
+        // The window does not move while it is sized, so window coordinates
+        // tell the new bottom edge. Never shorter than the button row over
+        // a 72-pixel list.
+        const int delta = windowPos.y() - loopStartMouse_.y();
+        FollowSizing(form_, std::max(108, loopStartHeight_ + delta));
     }
     SyncFromModel();
     return true;

@@ -56,13 +56,18 @@ public:
 
     // Called by the child widgets: report an event and mirror the model.
     void Report(const std::function<void()> &call);
-    // Manual drag and size of the window while a loop runs; true when the
-    // mouse event was taken by it.
-    bool LoopMouseMove(const QPoint &globalPos);
+    // Manual drag and size of the window while a loop runs, from the mouse
+    // position in window and in screen coordinates; true when the event was
+    // taken by it.
+    bool LoopMouseMove(const QPoint &windowPos, const QPoint &globalPos);
     bool LoopMouseRelease();
-    // The screen position of the last mouse press on any control, where a
-    // manual drag or size loop starts from.
-    void NotePress(const QPoint &globalPos) { lastPress_ = globalPos; }
+    // Where the last mouse press on any control was; a manual drag or size
+    // loop starts from there.
+    void NotePress(const QPoint &windowPos, const QPoint &globalPos)
+    {
+        lastPress_ = windowPos;
+        lastPressGlobal_ = globalPos;
+    }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -88,6 +93,7 @@ private:
     std::vector<TRegionRect> appliedRegion_;
     bool regionApplied_ = false;
     QPoint lastPress_;
+    QPoint lastPressGlobal_;
     bool shownOnce_ = false;
     bool syncing_ = false;
     bool closeAllowed_ = false;
