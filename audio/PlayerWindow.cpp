@@ -111,7 +111,10 @@ void PlayerWindow::Post(std::uint32_t msg, std::int32_t wParam, std::int32_t lPa
         if (send_) {
             // No event mask: the event goes to the window's creator, the receiving connection.
             xcb_send_event(Conn(send_), 0, window_, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&ev));
-            xcb_flush(Conn(send_));
+            // A round trip: when Post returns, the server has queued the
+            // message, so it is ordered before anything sent afterwards by
+            // any client, as a posted message is.
+            std::free(xcb_get_input_focus_reply(Conn(send_), xcb_get_input_focus(Conn(send_)), nullptr));
         }
         return;
     }

@@ -5,7 +5,8 @@
 // Both arrive as ClientMessages through the X server, so the handler sees
 // them on the UI thread, one at a time, in arrival order.
 //
-// Posting uses a second connection guarded by a mutex; the receiving
+// Posting uses a second connection guarded by a mutex, and returns once the
+// server has queued the message; the receiving
 // connection is read only on the UI thread (a QSocketNotifier on its socket),
 // so no event can sit unseen in xcb's queue. Without a display the window
 // falls back to an in-process queue drained by the Qt event loop, with the
