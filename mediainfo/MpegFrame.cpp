@@ -107,6 +107,13 @@ std::uint16_t MpegFrameLength(const MpegFrame& f)
     const std::uint16_t rate = MpegSampleRate(f);
     if (rate == 0)
         return 0;
+    if (f.LayerID == 3) {
+        // Layer I frames are whole 4-byte slots, 12 slots per 384 samples at
+        // every version: truncating the byte count instead would miss the next
+        // header of most 44.1 kHz files (139 bytes against the real 136).
+        const double slots = std::trunc(12.0 * MpegBitRate(f) * 1000.0 / rate);
+        return static_cast<std::uint16_t>((static_cast<std::uint32_t>(slots) + (f.PaddingBit ? 1 : 0)) * 4);
+    }
     const double length = std::trunc(static_cast<double>(MpegCoefficient(f)) * MpegBitRate(f) * 1000.0 / rate);
     return static_cast<std::uint16_t>(static_cast<std::uint32_t>(length) + MpegPadding(f));
 }

@@ -46,6 +46,33 @@ TEST(MpegFrame, FrameLengthTruncatesAndAddsPadding)
     EXPECT_EQ(417, MpegFrameLength(DecodeFrameHeader(Header128, 0)));
 }
 
+TEST(MpegFrame, LayerOneFramesAreWholeSlots)
+{
+    // MPEG 1 Layer I 128 kbit/s: 12 * 128000 / 44100 = 34 slots of 4 bytes,
+    // one slot more when padded; 32 slots at 48 kHz.
+    const std::uint8_t at44[4] = {0xFF, 0xFF, 0x40, 0x00};
+    const std::uint8_t at44Padded[4] = {0xFF, 0xFF, 0x42, 0x00};
+    const std::uint8_t at48[4] = {0xFF, 0xFF, 0x44, 0x00};
+    // MPEG 2 Layer I 64 kbit/s at 22050 Hz: 12 * 64000 / 22050 = 34 slots.
+    const std::uint8_t mpeg2[4] = {0xFF, 0xF7, 0x40, 0x00};
+    EXPECT_EQ(136, MpegFrameLength(DecodeFrameHeader(at44, 0)));
+    EXPECT_EQ(140, MpegFrameLength(DecodeFrameHeader(at44Padded, 0)));
+    EXPECT_EQ(128, MpegFrameLength(DecodeFrameHeader(at48, 0)));
+    EXPECT_EQ(136, MpegFrameLength(DecodeFrameHeader(mpeg2, 0)));
+
+    TempFolder dir;
+    ByteVector file;
+    for (int i = 0; i < 50; ++i) {
+        file.insert(file.end(), at44, at44 + 4);
+        file.resize(file.size() + 132, 0);
+    }
+    TMpegInfo info;
+    ASSERT_TRUE(info.ReadInfo(dir.Write("a.mp1", file)));
+    EXPECT_TRUE(info.IsValid());
+    EXPECT_EQ(0, info.Frame().Position);
+    EXPECT_EQ(136, info.Frame().Size);
+}
+
 TEST(MpegFrame, ReservedAndFreeFormatHeadersAreRejected)
 {
     EXPECT_TRUE(IsFrameHeader(Header128, 0));

@@ -56,7 +56,7 @@ struct OggSpec {
     std::uint32_t Rate = 44100;
     std::uint32_t Nominal = 128000;
     std::string VendorText = "test vendor";
-    std::vector<std::string> Comments;
+    std::vector<std::string> Comments = {};
     std::uint32_t CommentCount = 0xFFFFFFFF; // the size of Comments when left so
     bool WithComments = true;
     bool WithLastPage = true;
