@@ -1,0 +1,54 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/ListViewModel.h"
+
+namespace quaverly {
+
+// The extended M3U format of the playlist files, as pure functions over
+// bytes: the file is read and written at the edge (TPlaylist), so the reader
+// is trivially fuzzed and tested.
+//
+// A row follows the list view's item record: Caption is the title,
+// SubItems[0] the path, SubItems[1] the seconds ("0" when the length is
+// unknown), SubItems[2] the time text. The number of sub-items tells whether
+// the length was never measured (1), is unknown (2) or known (3).
+
+struct TM3uContent {
+    std::vector<TListItem> Rows;   // in file order, not yet sorted
+    bool Random = false;           // the header's "Random" flag
+    bool VisMidi = false;          // the header's "VisMIDI" flag
+    bool Repaired = false;         // something was dropped or repaired: rewrite the file whole
+};
+
+// Tells whether a line names an existing file (not a folder).
+using TFileExists = std::function<bool(const std::string &path)>;
+
+// Splits text into lines at LF, CR or CR LF; a NUL byte ends the text. A
+// final line end does not open an empty line.
+std::vector<std::string> SplitLines(std::string_view bytes);
+
+// The tolerant reader: clean-up, header, comment and row passes. Every path
+// is checked with `exists` at most once, and duplicates are found through a
+// hash set, so a list of n lines costs O(n).
+TM3uContent ParseM3u(std::string_view bytes, const TFileExists &exists);
+
+// The header line: "#EXTM3U", "#EXTM3U Random", "#EXTM3U VisMIDI" or
+// "#EXTM3U Random,VisMIDI".
+std::string M3uHeader(bool random, bool visMidi);
+
+// The whole file: the header, then per row an "#EXTINF:" line when the row
+// has at least two sub-items, and its path; every line ends in CR LF. Rows
+// without a path are left out.
+std::string EncodeM3u(const std::vector<TListItem> &rows, const std::string &header);
+
+// The file with its first line replaced by the header when that line is a
+// header ("#EXTM3U" in any ASCII case), or with the header put in front of it
+// otherwise. Every byte after the first line stays as it was.
+std::string ReplaceM3uHeader(std::string_view bytes, const std::string &header);
+
+}  // namespace quaverly

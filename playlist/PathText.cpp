@@ -1,0 +1,98 @@
+#include "playlist/PathText.h"
+
+namespace quaverly {
+
+namespace {
+bool IsSeparator(char c) { return c == '/' || c == '\\' || c == ':'; }
+
+std::string_view TrimSeparators(std::string_view s)
+{
+    while (s.size() > 1 && (s.back() == '/' || s.back() == '\\'))
+        s.remove_suffix(1);
+    return s;
+}
+}  // namespace
+
+std::string UpperAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char &c : out)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return out;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = char(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = char(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+std::string_view TrimControl(std::string_view text)
+{
+    size_t begin = 0, end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool IsUrl(std::string_view path) { return path.find("://") != std::string_view::npos; }
+
+std::string FolderOf(std::string_view path)
+{
+    for (size_t i = path.size(); i > 0; --i)
+        if (IsSeparator(path[i - 1]))
+            return std::string(path.substr(0, i));
+    return {};
+}
+
+std::string FileNameOf(std::string_view path)
+{
+    for (size_t i = path.size(); i > 0; --i)
+        if (IsSeparator(path[i - 1]))
+            return std::string(path.substr(i));
+    return std::string(path);
+}
+
+std::string DisplayNameOf(std::string_view path)
+{
+    if (IsUrl(path))
+        return std::string(path);
+    std::string name = FileNameOf(path);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
+bool SameFolder(std::string_view a, std::string_view b)
+{
+    return SameTextAscii(TrimSeparators(a), TrimSeparators(b));
+}
+
+std::string FormatDuration(int seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const int minutes = seconds / 60, rest = seconds % 60;
+    return std::to_string(minutes) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
+}
+
+}  // namespace quaverly

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quaverly {
+
+// Byte-wise text helpers of the playlist. Paths and lines are 8-bit text
+// (UTF-8 here); only ASCII letters change case, every other byte is kept.
+
+std::string UpperAscii(std::string_view text);
+// Equal after ASCII upper-casing; the case-insensitive path comparison.
+bool SameTextAscii(std::string_view a, std::string_view b);
+// Leading and trailing bytes with codes up to 32 removed.
+std::string_view TrimControl(std::string_view text);
+bool StartsWith(std::string_view text, std::string_view prefix);
+
+// A text is a URL when it contains "://"; every other text is a local path.
+bool IsUrl(std::string_view path);
+// Everything up to and including the last "/", "\" or ":" ("" when none).
+std::string FolderOf(std::string_view path);
+// Everything after the last "/", "\" or ":".
+std::string FileNameOf(std::string_view path);
+// A URL unchanged; otherwise the file name without its folder and without
+// the part from its last ".".
+std::string DisplayNameOf(std::string_view path);
+// Two folders are the same when they are equal case-insensitively, trailing
+// separators aside.
+bool SameFolder(std::string_view a, std::string_view b);
+
+// Whole seconds as minutes, ":" and two-digit seconds, no hour field
+// (5 -> "0:05", 125 -> "2:05", 3600 -> "60:00").
+std::string FormatDuration(int seconds);
+
+}  // namespace quaverly
