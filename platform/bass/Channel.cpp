@@ -1,0 +1,504 @@
+#include "platform/bass/Channel.h"
+
+#include "platform/bass/FfmpegDecoder.h"
+#include "platform/bass/SyncDispatcher.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+#include <cstring>
+
+namespace quaverly::bass {
+
+namespace {
+
+constexpr int kLocalChunk = 2048;  // frames decoded at a time
+constexpr int kNetworkChunk = 4096;
+constexpr size_t kMaxTagVersions = 16;
+
+}  // namespace
+
+Channel::Channel(DWORD handle, ChannelKind kind, bool decodeOnly, SyncDispatcher &dispatcher)
+    : handle_(handle), kind_(kind), decodeOnly_(decodeOnly), dispatcher_(dispatcher)
+{
+}
+
+Channel::~Channel()
+{
+    Shutdown();
+    swr_free(&outSwr_);
+}
+
+void Channel::Attach(std::unique_ptr<Decoder> decoder)
+{
+    rate_ = decoder->rate();
+    channels_ = decoder->channels();
+    network_ = decoder->network();
+    // Enough ahead for the largest FFT (4096 frames) and a quarter second;
+    // a network stream buffers two seconds against jitter.
+    fillTarget_ = network_ ? size_t(rate_) * 2 : std::max<size_t>(size_t(rate_) / 4, 4096);
+    const int chunk = network_ ? kNetworkChunk : kLocalChunk;
+    {
+        std::lock_guard lock(mutex_);
+        ring_.assign((fillTarget_ + size_t(chunk) * 2) * size_t(channels_), 0);
+        lengthFrames_ = decoder->LengthFrames();
+        fileSize_ = decoder->FileSize();
+        fileDownloaded_ = decoder->FileDownloaded();
+        fileRead_ = decoder->FileRead();
+        const std::string comments = decoder->OggComments();
+        if (!comments.empty())
+            oggTags_.push_back(comments);
+    }
+    {
+        std::lock_guard lock(decoderMutex_);
+        chunk_.assign(size_t(chunk) * size_t(channels_), 0);
+        decoder_ = std::move(decoder);
+    }
+    if (network_)
+        reader_ = std::thread([this] { ReaderLoop(); });
+}
+
+void Channel::Shutdown()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopReader_ = true;
+        playing_ = false;
+    }
+    space_.notify_all();
+    // Abort only sets flags, so it may run while the reader holds the
+    // decoder inside a blocked read; decoder_ is not reassigned meanwhile.
+    if (network_ && decoder_)
+        decoder_->Abort();
+    if (reader_.joinable())
+        reader_.join();
+    std::unique_ptr<Decoder> gone;
+    {
+        std::lock_guard lock(decoderMutex_);
+        gone = std::move(decoder_);
+    }
+    gone.reset();
+}
+
+void Channel::Consume(size_t frames)
+{
+    rd_ += frames * size_t(channels_);
+    playFrame_ += int64_t(frames);
+    if (rd_ == wr_)
+        rd_ = wr_ = 0;
+}
+
+bool Channel::Produce(int maxFrames)
+{
+    std::lock_guard dlock(decoderMutex_);
+    if (!decoder_)
+        return false;
+    {
+        std::lock_guard lock(mutex_);
+        if (sourceEnded_)
+            return false;
+    }
+    const int n = decoder_->Read(chunk_.data(), std::min<int>(maxFrames, int(chunk_.size()) / channels_));
+    const int64_t length = decoder_->LengthFrames();
+    const int64_t fileRead = decoder_->FileRead();
+    const int64_t downloaded = decoder_->FileDownloaded();
+    std::lock_guard lock(mutex_);
+    lengthFrames_ = length;
+    fileRead_ = fileRead;
+    fileDownloaded_ = downloaded;
+    if (n <= 0) {
+        sourceEnded_ = true;
+        return false;
+    }
+    const size_t samples = size_t(n) * size_t(channels_);
+    if (wr_ + samples > ring_.size()) {
+        std::memmove(ring_.data(), ring_.data() + rd_, (wr_ - rd_) * sizeof(int16_t));
+        wr_ -= rd_;
+        rd_ = 0;
+        if (wr_ + samples > ring_.size())
+            ring_.resize(wr_ + samples);
+    }
+    std::memcpy(ring_.data() + wr_, chunk_.data(), samples * sizeof(int16_t));
+    wr_ += samples;
+    return true;
+}
+
+void Channel::FillLocal(size_t frames)
+{
+    if (network_)
+        return;
+    frames = std::min(frames, fillTarget_ + size_t(kLocalChunk));
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (sourceEnded_ || Frames() >= frames)
+                return;
+        }
+        if (!Produce(kLocalChunk))
+            return;
+    }
+}
+
+void Channel::ReaderLoop()
+{
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            space_.wait(lock, [&] { return stopReader_ || (!sourceEnded_ && Frames() < fillTarget_); });
+            if (stopReader_)
+                return;
+        }
+        Produce(kNetworkChunk);
+    }
+}
+
+bool Channel::SeekTo(int64_t frame)
+{
+    {
+        std::lock_guard dlock(decoderMutex_);
+        if (!decoder_ || !decoder_->Seek(frame))
+            return false;
+        std::lock_guard lock(mutex_);
+        rd_ = wr_ = 0;
+        playFrame_ = frame;
+        sourceEnded_ = false;
+        ended_ = false;
+        swr_free(&outSwr_);
+        swrFlushed_ = false;
+    }
+    space_.notify_all();
+    return true;
+}
+
+QWORD Channel::Length()
+{
+    std::lock_guard lock(mutex_);
+    const int64_t frames = exactLength_ >= 0 ? exactLength_ : lengthFrames_;
+    if (frames < 0)
+        return QWORD(-1);
+    return QWORD(frames) * frameBytes();
+}
+
+QWORD Channel::Position()
+{
+    std::lock_guard lock(mutex_);
+    return QWORD(playFrame_) * frameBytes();
+}
+
+bool Channel::SetPosition(QWORD bytes)
+{
+    if (kind_ == ChannelKind::Music)
+        return false;
+    const int64_t frame = int64_t(bytes / frameBytes());
+    {
+        std::lock_guard lock(mutex_);
+        const int64_t length = exactLength_ >= 0 ? exactLength_ : lengthFrames_;
+        if (length < 0 || frame > length)
+            return false;
+        if (network_ && !downloadComplete_)
+            return false;
+    }
+    return SeekTo(frame);
+}
+
+bool Channel::Play(bool restart)
+{
+    if (decodeOnly_)
+        return false;
+    bool fromStart = restart;
+    {
+        std::lock_guard lock(mutex_);
+        if (ended_)
+            fromStart = true;
+    }
+    if (fromStart && !(network_ && !downloadComplete_)) {
+        if (!SeekTo(0) && kind_ != ChannelKind::Music)
+            return false;
+    }
+    FillLocal(fillTarget_);
+    std::lock_guard lock(mutex_);
+    playing_ = true;
+    ended_ = false;
+    return true;
+}
+
+void Channel::Stop()
+{
+    std::lock_guard lock(mutex_);
+    playing_ = false;
+}
+
+DWORD Channel::Active()
+{
+    std::lock_guard lock(mutex_);
+    if (!playing_)
+        return BASS_ACTIVE_STOPPED;
+    if (network_ && Frames() == 0 && !sourceEnded_)
+        return BASS_ACTIVE_STALLED;
+    return BASS_ACTIVE_PLAYING;
+}
+
+DWORD Channel::GetData(void *buffer, DWORD length)
+{
+    if (length == BASS_DATA_AVAILABLE) {
+        std::lock_guard lock(mutex_);
+        return DWORD(Frames() * frameBytes());
+    }
+    if (!buffer)
+        return DWORD(-1);
+    if (length & 0x80000000u) {
+        const int n = 512 << std::min<DWORD>(length & 7u, 3u);
+        const bool individual = (length & BASS_DATA_FFT_INDIVIDUAL) != 0 && channels_ > 1;
+        FillLocal(size_t(n));
+        std::lock_guard lock(mutex_);
+        const int frames = int(std::min(Frames(), size_t(n)));
+        auto *out = static_cast<float *>(buffer);
+        if (!individual) {
+            if (!spectrum_.Compute(Head(), frames, channels_, -1, n, out))
+                return DWORD(-1);
+            return DWORD(n / 2 * sizeof(float));
+        }
+        fftScratch_.resize(size_t(n / 2));
+        for (int c = 0; c < channels_; ++c) {
+            if (!spectrum_.Compute(Head(), frames, channels_, c, n, fftScratch_.data()))
+                return DWORD(-1);
+            for (int k = 0; k < n / 2; ++k)
+                out[size_t(k) * size_t(channels_) + size_t(c)] = fftScratch_[size_t(k)];
+        }
+        return DWORD(size_t(n / 2) * size_t(channels_) * sizeof(float));
+    }
+    if (length & 0x40000000u)
+        return DWORD(-1);  // float samples are not offered
+    const size_t want = length / frameBytes();
+    if (decodeOnly_) {
+        for (;;) {
+            {
+                std::lock_guard lock(mutex_);
+                if (Frames() >= want || sourceEnded_)
+                    break;
+            }
+            if (!network_) {
+                if (!Produce(kLocalChunk))
+                    break;
+            } else {
+                std::unique_lock lock(mutex_);
+                space_.notify_all();
+                break;  // a network decoding channel gives what is there
+            }
+        }
+    } else {
+        FillLocal(want);
+    }
+    std::lock_guard lock(mutex_);
+    const size_t n = std::min(want, Frames());
+    if (n == 0 && decodeOnly_ && sourceEnded_)
+        return DWORD(-1);
+    std::memcpy(buffer, Head(), n * frameBytes());
+    if (decodeOnly_) {
+        Consume(n);
+        space_.notify_all();
+    }
+    return DWORD(n * frameBytes());
+}
+
+const char *Channel::Tags(DWORD type)
+{
+    std::lock_guard lock(mutex_);
+    if (type == BASS_TAG_OGG)
+        return oggTags_.empty() ? nullptr : oggTags_.back().c_str();
+    if (type == BASS_TAG_META)
+        return metaTags_.empty() ? nullptr : metaTags_.back().c_str();
+    return nullptr;
+}
+
+QWORD Channel::FilePosition(DWORD mode)
+{
+    std::lock_guard lock(mutex_);
+    int64_t v = -1;
+    switch (mode) {
+    case BASS_FILEPOS_CURRENT: v = fileRead_; break;
+    case BASS_FILEPOS_DOWNLOAD: v = fileDownloaded_; break;
+    case BASS_FILEPOS_END: v = fileSize_; break;
+    case BASS_FILEPOS_START: v = 0; break;
+    default: v = -1;
+    }
+    return v < 0 ? QWORD(-1) : QWORD(v);
+}
+
+HSYNC Channel::AddSync(HSYNC id, DWORD type, SYNCPROC *proc, void *user)
+{
+    const DWORD base = type & 0x00FFFFFFu;
+    if (!proc || (base != BASS_SYNC_END && base != BASS_SYNC_META && base != BASS_SYNC_DOWNLOAD))
+        return 0;
+    bool fireNow = false;
+    {
+        std::lock_guard lock(mutex_);
+        const bool once = (type & BASS_SYNC_ONETIME) != 0;
+        // A download that completed before the sync was set still reports.
+        fireNow = base == BASS_SYNC_DOWNLOAD && downloadComplete_;
+        if (!(fireNow && once))
+            syncs_.push_back({id, base, once, proc, user});
+    }
+    if (fireNow)
+        dispatcher_.Post({shared_from_this(), id, proc, user, false, {}});
+    return id;
+}
+
+void Channel::Fire(DWORD type, bool hasText, const std::string &text)
+{
+    std::vector<Sync> due;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = syncs_.begin(); it != syncs_.end();) {
+            if (it->type == type) {
+                due.push_back(*it);
+                if (it->once) {
+                    it = syncs_.erase(it);
+                    continue;
+                }
+            }
+            ++it;
+        }
+    }
+    for (const Sync &s : due)
+        dispatcher_.Post({shared_from_this(), s.id, s.proc, s.user, hasText, text});
+}
+
+void Channel::OnDecoderEvent(DecoderEvent e, const std::string &text)
+{
+    switch (e) {
+    case DecoderEvent::Metadata: {
+        {
+            std::lock_guard lock(mutex_);
+            metaTags_.push_back(text);
+            if (metaTags_.size() > kMaxTagVersions)
+                metaTags_.pop_front();
+        }
+        Fire(BASS_SYNC_META, true, text);
+        break;
+    }
+    case DecoderEvent::OggComments: {
+        {
+            std::lock_guard lock(mutex_);
+            oggTags_.push_back(text);
+            if (oggTags_.size() > kMaxTagVersions)
+                oggTags_.pop_front();
+        }
+        Fire(BASS_SYNC_META, true, text);
+        break;
+    }
+    case DecoderEvent::DownloadComplete: {
+        {
+            std::lock_guard lock(mutex_);
+            downloadComplete_ = true;
+            exactLength_ = int64_t(text.empty() ? -1 : std::stoll(text));
+            if (fileSize_ >= 0)
+                fileDownloaded_ = fileSize_;
+        }
+        Fire(BASS_SYNC_DOWNLOAD, false, {});
+        break;
+    }
+    }
+}
+
+bool Channel::Mix(float *acc, int frames, int outRate, float gain)
+{
+    if (!network_) {
+        bool low = false;
+        {
+            std::lock_guard lock(mutex_);
+            low = playing_ && !sourceEnded_ && Frames() < fillTarget_;
+        }
+        if (low)
+            FillLocal(fillTarget_);
+    }
+    bool endedNow = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!playing_)
+            return false;
+        const int outCh = std::min(channels_, 2);
+        int done = 0;
+        auto add = [&](const float *src, int n, int at) {
+            for (int i = 0; i < n; ++i) {
+                const float l = src[size_t(i) * size_t(outCh)];
+                const float r = outCh == 2 ? src[size_t(i) * 2 + 1] : l;
+                acc[size_t(at + i) * 2] += l * gain;
+                acc[size_t(at + i) * 2 + 1] += r * gain;
+            }
+        };
+        if (rate_ == outRate && channels_ <= 2) {
+            const int n = int(std::min(Frames(), size_t(frames)));
+            const int16_t *p = Head();
+            for (int i = 0; i < n; ++i) {
+                const float l = p[size_t(i) * size_t(channels_)] * (1.0f / 32768.0f);
+                const float r = channels_ == 2 ? p[size_t(i) * 2 + 1] * (1.0f / 32768.0f) : l;
+                acc[size_t(i) * 2] += l * gain;
+                acc[size_t(i) * 2 + 1] += r * gain;
+            }
+            Consume(size_t(n));
+            done = n;
+        } else {
+            if (!outSwr_) {
+                AVChannelLayout in, out;
+                av_channel_layout_default(&in, channels_);
+                av_channel_layout_default(&out, outCh);
+                if (swr_alloc_set_opts2(&outSwr_, &out, AV_SAMPLE_FMT_FLT, outRate, &in, AV_SAMPLE_FMT_S16, rate_, 0,
+                                        nullptr) < 0
+                    || swr_init(outSwr_) < 0)
+                    swr_free(&outSwr_);
+                av_channel_layout_uninit(&in);
+                av_channel_layout_uninit(&out);
+            }
+            if (outSwr_) {
+                mixScratch_.resize(size_t(frames) * size_t(outCh));
+                while (done < frames) {
+                    const int want = frames - done;
+                    auto *outPtr = reinterpret_cast<uint8_t *>(mixScratch_.data());
+                    const size_t avail = Frames();
+                    int got;
+                    if (avail > 0) {
+                        const int inFrames = int(std::min(avail, size_t(int64_t(want) * rate_ / outRate + 1)));
+                        const auto *inPtr = reinterpret_cast<const uint8_t *>(Head());
+                        got = swr_convert(outSwr_, &outPtr, want, &inPtr, inFrames);
+                        Consume(size_t(inFrames));
+                    } else if (sourceEnded_ && !swrFlushed_) {
+                        // The data ended: drain the resampler's tail.
+                        got = swr_convert(outSwr_, &outPtr, want, nullptr, 0);
+                        if (got <= 0)
+                            swrFlushed_ = true;
+                    } else {
+                        break;  // nothing more now
+                    }
+                    if (got < 0)
+                        break;
+                    add(mixScratch_.data(), got, done);
+                    done += got;
+                }
+            } else {
+                // No resampler: the channel cannot be heard; let it run out.
+                Consume(Frames());
+                swrFlushed_ = true;
+            }
+        }
+        if (done == 0 && sourceEnded_ && Frames() == 0 && (!outSwr_ || swrFlushed_)) {
+            // The previous buffer carried the last sample and has been
+            // handed to the device: the channel has played out.
+            playing_ = false;
+            ended_ = true;
+            endedNow = true;
+            if (lengthFrames_ < 0 || playFrame_ > lengthFrames_)
+                lengthFrames_ = playFrame_;
+        }
+    }
+    if (endedNow) {
+        Fire(BASS_SYNC_END, false, {});
+        return false;
+    }
+    return true;
+}
+
+}  // namespace quaverly::bass

@@ -1,0 +1,251 @@
+#include "platform/bass/Engine.h"
+
+#include <SDL.h>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <cstdlib>
+
+#include <algorithm>
+#include <cmath>
+
+namespace quaverly::bass {
+
+namespace {
+
+thread_local int t_error = BASS_OK;
+
+}  // namespace
+
+void SetError(int code)
+{
+    t_error = code;
+}
+
+int LastError()
+{
+    return t_error;
+}
+
+Engine &Engine::Get()
+{
+    static Engine engine;
+    return engine;
+}
+
+Engine::Engine()
+{
+    // FFmpeg's warnings about damaged input would go to the program's
+    // stderr; a damaged file is a normal case here. QUAVERLY_BASS_LOG=1
+    // keeps them for debugging.
+    if (!std::getenv("QUAVERLY_BASS_LOG"))
+        av_log_set_level(AV_LOG_FATAL);
+}
+
+Engine::~Engine()
+{
+    Free();
+    dispatcher_.Stop();
+}
+
+bool Engine::initialised() const
+{
+    std::lock_guard lock(mutex_);
+    return device_ != 0;
+}
+
+bool Engine::Init(int device, DWORD freq)
+{
+    if (device != -1 && device != 1) {
+        SetError(BASS_ERROR_DEVICE);
+        return false;
+    }
+    std::unique_lock lock(mutex_);
+    if (device_ != 0) {
+        SetError(BASS_ERROR_ALREADY);
+        return false;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        SetError(BASS_ERROR_DRIVER);
+        return false;
+    }
+    SDL_AudioSpec want{};
+    want.freq = freq ? int(freq) : 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = &Engine::Callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (id == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SetError(BASS_ERROR_DEVICE);
+        return false;
+    }
+    outRate_ = have.freq;
+    acc_.assign(size_t(have.samples) * 2 * 4, 0.0f);
+    mixList_.reserve(64);
+    device_ = id;
+    lock.unlock();  // the device's thread takes the lock once it runs
+    SDL_PauseAudioDevice(id, 0);
+    SetError(BASS_OK);
+    return true;
+}
+
+bool Engine::Free()
+{
+    if (dispatcher_.OnDispatcherThread()) {
+        SetError(BASS_ERROR_UNKNOWN);  // not from inside a sync procedure
+        return false;
+    }
+    std::unordered_map<DWORD, std::shared_ptr<Channel>> gone;
+    uint32_t device = 0;
+    {
+        std::lock_guard lock(mutex_);
+        gone.swap(channels_);
+        playing_.clear();
+        device = device_;
+        device_ = 0;
+    }
+    if (device != 0) {
+        // Waits for the device's thread, which takes the engine's lock.
+        SDL_CloseAudioDevice(device);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    for (auto &[handle, channel] : gone) {
+        dispatcher_.Retire(channel);
+        channel->Shutdown();
+    }
+    dispatcher_.Stop();
+    SetError(device != 0 ? BASS_OK : BASS_ERROR_INIT);
+    return device != 0;
+}
+
+bool Engine::SetConfig(DWORD option, DWORD value)
+{
+    switch (option) {
+    case BASS_CONFIG_CURVE_VOL: volumeScale_ = value; break;
+    case BASS_CONFIG_GVOL_MUSIC: musicVolume_ = value; break;
+    case BASS_CONFIG_GVOL_STREAM: streamVolume_ = value; break;
+    default: SetError(BASS_ERROR_ILLPARAM); return false;
+    }
+    SetError(BASS_OK);
+    return true;
+}
+
+DWORD Engine::NewHandle()
+{
+    std::lock_guard lock(mutex_);
+    DWORD h = nextHandle_++;
+    if (nextHandle_ == 0)
+        nextHandle_ = 1;  // after four billion channels; never 0
+    return h;
+}
+
+DWORD Engine::Add(const std::shared_ptr<Channel> &channel)
+{
+    std::lock_guard lock(mutex_);
+    channels_[channel->handle()] = channel;
+    return channel->handle();
+}
+
+std::shared_ptr<Channel> Engine::Find(DWORD handle)
+{
+    std::lock_guard lock(mutex_);
+    const auto it = channels_.find(handle);
+    return it == channels_.end() ? nullptr : it->second;
+}
+
+bool Engine::Remove(DWORD handle, ChannelKind kind)
+{
+    std::shared_ptr<Channel> channel;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = channels_.find(handle);
+        if (it == channels_.end() || it->second->kind() != kind)
+            return false;
+        channel = it->second;
+        channels_.erase(it);
+        std::erase(playing_, channel);
+    }
+    dispatcher_.Retire(channel);
+    channel->Shutdown();
+    return true;
+}
+
+bool Engine::Play(DWORD handle, bool restart)
+{
+    const auto channel = Find(handle);
+    if (!channel) {
+        SetError(BASS_ERROR_HANDLE);
+        return false;
+    }
+    if (!initialised() || channel->decodeOnly()) {
+        SetError(channel->decodeOnly() ? BASS_ERROR_NOTAVAIL : BASS_ERROR_INIT);
+        return false;
+    }
+    if (!channel->Play(restart)) {
+        SetError(BASS_ERROR_POSITION);
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    if (!channels_.count(handle))
+        return false;  // freed meanwhile
+    if (std::find(playing_.begin(), playing_.end(), channel) == playing_.end())
+        playing_.push_back(channel);
+    SetError(BASS_OK);
+    return true;
+}
+
+bool Engine::Stop(DWORD handle)
+{
+    const auto channel = Find(handle);
+    if (!channel) {
+        SetError(BASS_ERROR_HANDLE);
+        return false;
+    }
+    channel->Stop();
+    std::lock_guard lock(mutex_);
+    std::erase(playing_, channel);
+    SetError(BASS_OK);
+    return true;
+}
+
+void Engine::Callback(void *self, uint8_t *stream, int len)
+{
+    static_cast<Engine *>(self)->Mix(reinterpret_cast<int16_t *>(stream), len / 4);
+}
+
+void Engine::Mix(int16_t *out, int frames)
+{
+    if (acc_.size() < size_t(frames) * 2)
+        acc_.resize(size_t(frames) * 2);
+    std::fill(acc_.begin(), acc_.begin() + frames * 2, 0.0f);
+    {
+        std::lock_guard lock(mutex_);
+        mixList_.assign(playing_.begin(), playing_.end());
+    }
+    const float scale = float(std::max<DWORD>(volumeScale_.load(), 1));
+    const float streamGain = std::min(1.0f, float(streamVolume_.load()) / scale);
+    const float musicGain = std::min(1.0f, float(musicVolume_.load()) / scale);
+    bool finished = false;
+    for (const auto &channel : mixList_) {
+        const float gain = channel->kind() == ChannelKind::Music ? musicGain : streamGain;
+        if (!channel->Mix(acc_.data(), frames, outRate_, gain))
+            finished = true;
+    }
+    if (finished) {
+        std::lock_guard lock(mutex_);
+        std::erase_if(playing_, [](const std::shared_ptr<Channel> &c) { return c->Active() == BASS_ACTIVE_STOPPED; });
+    }
+    mixList_.clear();
+    for (int i = 0; i < frames * 2; ++i) {
+        const float v = std::clamp(acc_[size_t(i)] * 32768.0f, -32768.0f, 32767.0f);
+        out[i] = int16_t(std::lrintf(v));
+    }
+}
+
+}  // namespace quaverly::bass

@@ -1,0 +1,69 @@
+#pragma once
+
+// The library's one state: the output device, the table of live channels,
+// the channels being mixed, the volume options and the sync dispatcher.
+//
+// The SDL audio thread calls Mix for every playing channel without holding
+// the engine's lock (it copies the list first); a channel is removed from
+// the table under the lock and shut down after it was released, so the
+// device's thread never waits on a channel being freed.
+
+#include "platform/bass/Channel.h"
+#include "platform/bass/SyncDispatcher.h"
+#include "platform/bass/bass.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+namespace quaverly::bass {
+
+class Engine {
+public:
+    static Engine &Get();
+    ~Engine();
+
+    bool Init(int device, DWORD freq);
+    bool Free();
+    [[nodiscard]] bool initialised() const;
+    bool SetConfig(DWORD option, DWORD value);
+
+    // Registers a new channel; returns its handle.
+    DWORD Add(const std::shared_ptr<Channel> &channel);
+    DWORD NewHandle();
+    std::shared_ptr<Channel> Find(DWORD handle);
+    // Removes a channel of the kind; false when there is none.
+    bool Remove(DWORD handle, ChannelKind kind);
+    bool Play(DWORD handle, bool restart);
+    bool Stop(DWORD handle);
+    HSYNC NewSync() { return nextSync_.fetch_add(1); }
+    SyncDispatcher &dispatcher() { return dispatcher_; }
+
+private:
+    Engine();
+    static void Callback(void *self, uint8_t *stream, int len);
+    void Mix(int16_t *out, int frames);
+
+    mutable std::mutex mutex_;
+    std::unordered_map<DWORD, std::shared_ptr<Channel>> channels_;
+    std::vector<std::shared_ptr<Channel>> playing_;
+    std::vector<std::shared_ptr<Channel>> mixList_;  // device thread only
+    std::vector<float> acc_;  // device thread only
+    uint32_t device_ = 0;
+    int outRate_ = 44100;
+    DWORD nextHandle_ = 1;
+    std::atomic<HSYNC> nextSync_{1};
+    std::atomic<DWORD> volumeScale_{10000};
+    std::atomic<DWORD> streamVolume_{10000};
+    std::atomic<DWORD> musicVolume_{10000};
+    SyncDispatcher dispatcher_;
+};
+
+// The last error of the calling thread (BASS_ErrorGetCode).
+void SetError(int code);
+int LastError();
+
+}  // namespace quaverly::bass

@@ -1,0 +1,126 @@
+#include "platform/bass/NetworkInput.h"
+
+#include "platform/bass/bass.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavformat/avio.h>
+#include <libavutil/dict.h>
+#include <libavutil/opt.h>
+}
+
+namespace quaverly::bass {
+
+namespace {
+
+int64_t NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int64_t After(std::chrono::seconds s)
+{
+    return NowNs() + std::chrono::duration_cast<std::chrono::nanoseconds>(s).count();
+}
+
+// The largest network file kept in memory; a bigger one plays as a stream.
+constexpr int64_t kMaxDownload = int64_t(512) << 20;
+
+}  // namespace
+
+int NetworkInput::Interrupt(void *self)
+{
+    auto *n = static_cast<NetworkInput *>(self);
+    if (n->abort_.load())
+        return 1;
+    const int64_t deadline = n->deadline_.load();
+    return deadline != 0 && NowNs() > deadline ? 1 : 0;
+}
+
+std::unique_ptr<NetworkInput> NetworkInput::Open(const std::string &url, int &error)
+{
+    std::unique_ptr<NetworkInput> n(new NetworkInput);
+    n->deadline_ = After(kOpenLimit);
+    AVIOInterruptCB cb{&NetworkInput::Interrupt, n.get()};
+    AVDictionary *opts = nullptr;
+    av_dict_set(&opts, "icy", "1", 0);
+    av_dict_set(&opts, "user_agent", "Quaverly/1.0", 0);
+    av_dict_set(&opts, "rw_timeout", "10000000", 0);
+    av_dict_set(&opts, "timeout", "8000000", 0);
+    av_dict_set(&opts, "reconnect", "0", 0);
+    const int r = avio_open2(&n->http_, url.c_str(), AVIO_FLAG_READ, &cb, &opts);
+    av_dict_free(&opts);
+    if (r < 0 || !n->http_) {
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+    uint8_t *mime = nullptr;
+    if (av_opt_get(n->http_, "mime_type", AV_OPT_SEARCH_CHILDREN, &mime) >= 0 && mime)
+        n->mime_ = reinterpret_cast<char *>(mime);
+    av_free(mime);
+    const int64_t size = avio_size(n->http_);
+    if (size > 0 && size <= kMaxDownload) {
+        n->size_ = size;
+        n->download_ = std::make_unique<DownloadBuffer>(size);
+    } else {
+        n->live_ = n->http_;
+    }
+    n->Progress();
+    return n;
+}
+
+NetworkInput::~NetworkInput()
+{
+    Abort();
+    if (thread_.joinable())
+        thread_.join();
+    avio_closep(&http_);
+}
+
+void NetworkInput::Progress()
+{
+    deadline_ = After(kStallLimit);
+}
+
+void NetworkInput::Abort()
+{
+    abort_ = true;
+    if (download_)
+        download_->Abort();
+}
+
+void NetworkInput::StartDownload(std::function<void()> onComplete)
+{
+    if (!download_ || thread_.joinable())
+        return;
+    thread_ = std::thread([this, done = std::move(onComplete)]() mutable { DownloadLoop(std::move(done)); });
+}
+
+void NetworkInput::DownloadLoop(std::function<void()> onComplete)
+{
+    std::vector<uint8_t> chunk(65536);
+    bool complete = false;
+    Progress();
+    for (;;) {
+        const int got = avio_read_partial(http_, chunk.data(), int(chunk.size()));
+        if (got > 0) {
+            Progress();
+            download_->Append(chunk.data(), size_t(got));
+            if (download_->downloaded() >= size_) {
+                complete = true;
+                break;
+            }
+            continue;
+        }
+        if (got == 0)
+            continue;  // nothing yet; the stall clock still runs
+        break;  // end of data, an error, a stall or an abort
+    }
+    download_->Finish(complete);
+    if (complete && !abort_.load() && onComplete)
+        onComplete();
+}
+
+}  // namespace quaverly::bass

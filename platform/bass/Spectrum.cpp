@@ -1,0 +1,73 @@
+#include "platform/bass/Spectrum.h"
+
+extern "C" {
+#include <libavutil/mem.h>
+#include <libavutil/tx.h>
+}
+
+#include <cmath>
+
+namespace quaverly::bass {
+
+Spectrum::~Spectrum()
+{
+    av_tx_uninit(&tx_);
+    av_freep(&in_);
+    av_freep(&window_);
+    av_freep(&out_);
+}
+
+bool Spectrum::Prepare(int n)
+{
+    if (n == n_ && tx_)
+        return true;
+    av_tx_uninit(&tx_);
+    av_freep(&in_);
+    av_freep(&window_);
+    av_freep(&out_);
+    n_ = 0;
+    const float scale = 1.0f;
+    av_tx_fn fn = nullptr;
+    if (av_tx_init(&tx_, &fn, AV_TX_FLOAT_RDFT, 0, n, &scale, 0) < 0)
+        return false;
+    fn_ = fn;
+    in_ = static_cast<float *>(av_malloc(sizeof(float) * size_t(n + 2)));
+    window_ = static_cast<float *>(av_malloc(sizeof(float) * size_t(n)));
+    out_ = av_malloc(sizeof(AVComplexFloat) * size_t(n / 2 + 1));
+    if (!in_ || !window_ || !out_)
+        return false;
+    for (int i = 0; i < n; ++i)
+        window_[i] = float(0.5 - 0.5 * std::cos(2.0 * M_PI * i / n));
+    n_ = n;
+    return true;
+}
+
+bool Spectrum::Compute(const int16_t *samples, int frames, int channels, int channel, int n, float *out)
+{
+    if (channels <= 0 || n < 2 || !Prepare(n))
+        return false;
+    const int used = frames < n ? (frames < 0 ? 0 : frames) : n;
+    for (int i = 0; i < used; ++i) {
+        float v;
+        if (channel >= 0) {
+            v = samples[size_t(i) * size_t(channels) + size_t(channel)];
+        } else {
+            int sum = 0;
+            for (int c = 0; c < channels; ++c)
+                sum += samples[size_t(i) * size_t(channels) + size_t(c)];
+            v = float(sum) / float(channels);
+        }
+        in_[i] = v / 32768.0f * window_[i];
+    }
+    for (int i = used; i < n; ++i)
+        in_[i] = 0.0f;
+    fn_(tx_, out_, in_, sizeof(float));
+    // A full-scale sine gives N/2 unwindowed, N/4 through the Hann window.
+    const float scale = 4.0f / float(n);
+    const auto *bins = static_cast<const AVComplexFloat *>(out_);
+    for (int k = 0; k < n / 2; ++k)
+        out[k] = std::sqrt(bins[k].re * bins[k].re + bins[k].im * bins[k].im) * scale;
+    return true;
+}
+
+}  // namespace quaverly::bass
