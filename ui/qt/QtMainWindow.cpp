@@ -288,6 +288,12 @@ void TQtMainWindow::showEvent(QShowEvent *event)
     if (!shownOnce_) {
         shownOnce_ = true;
         Report([this] { events_.FormShow(); });
+        // A shown main window becomes the active one, also where no window
+        // manager hands out the focus.
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !isActiveWindow())
+                activateWindow();
+        });
     }
 }
 
