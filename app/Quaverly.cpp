@@ -29,6 +29,9 @@
 #include "ui/qt/QtMainWindow.h"
 #include "ui/qt/QtScreenMetrics.h"
 #endif
+#ifdef QUAVERLY_HAVE_AUDIO_PLAYER
+#include "app/AudioPlayerAdapter.h"
+#endif
 #ifdef QUAVERLY_HAVE_PLAYLIST
 #include "app/ShellPlaylistHost.h"
 #include "playlist/Playlist.h"
@@ -133,8 +136,12 @@ int main(int argc, char **argv)
     TUnavailablePlaybackController controller;
     TUnavailableExternalPlayer externalPlayer;
     TUnavailableSpectrumDisplay spectrum;
-    TUnavailableAudioPlayerFactory audioPlayers;
     TQtDialogs dialogs;
+#ifdef QUAVERLY_HAVE_AUDIO_PLAYER
+    TAudioPlayerFactory audioPlayers(dialogs, startup.ProgramFolder);
+#else
+    TUnavailableAudioPlayerFactory audioPlayers;
+#endif
 #ifdef QUAVERLY_HAVE_QT_MAIN_WINDOW
     TQtScreenMetrics screen;
 #else

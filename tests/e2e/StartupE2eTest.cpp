@@ -247,6 +247,42 @@ TEST(StartupE2eWithWindowManagerTest, MinimiseButtonIconifiesTheWindow)
     EXPECT_TRUE(quaverly.Running());
 }
 
+// With the audio library beside the program, an audio output that cannot be
+// opened is reported in a message box, and the program then ends through the
+// normal close path.
+TEST(StartupE2eWithAudioLibraryTest, UnusableAudioOutputIsReportedThenTheProgramEnds)
+{
+    if (!std::filesystem::exists(QUAVERLY_BIN_DIR "/libbass.so"))
+        GTEST_SKIP() << "this build has no audio library";
+    XServer server(true);
+    ASSERT_TRUE(server.ok()) << server.error();
+    ProgramFolder program;
+    std::filesystem::copy_file(QUAVERLY_BIN_DIR "/libbass.so", program.folder / "libbass.so");
+    auto env = program.Environment(server.display());
+    std::erase_if(env, [](const std::string &e) { return e.rfind("SDL_AUDIODRIVER=", 0) == 0; });
+
+    env.push_back("SDL_AUDIODRIVER=dummy");
+    {
+        Child quaverly = Spawn({program.executable()}, env, program.errors());
+        EXPECT_NE(0u, WaitForCentredWindow(server.display())) << "with a usable output the window shows";
+        EXPECT_TRUE(quaverly.Running());
+    }
+
+    env.back() = "SDL_AUDIODRIVER=no-such-driver";
+    Child quaverly = Spawn({program.executable()}, env, program.errors());
+    std::string box;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            box = RunTool(server.display(), "xdotool search --onlyvisible --name '^提示$'");
+            return !box.empty();
+        },
+        10000));
+    const std::string id = box.substr(0, box.find('\n'));
+    RunTool(server.display(), "xdotool windowactivate --sync " + id + " key Return");
+    EXPECT_EQ(0, quaverly.Wait(10000));
+    EXPECT_TRUE(VisibleMainWindows(server.display()).empty());
+}
+
 TEST(StartupE2eWithoutDisplayTest, SaysSoOnStandardErrorAndEndsWithStatusOne)
 {
     ProgramFolder program;
