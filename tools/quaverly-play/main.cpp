@@ -127,8 +127,12 @@ public:
         const std::string item = options_.items[index_++];
         const bool ok = player_.Open(item);
         allOpened_ = allOpened_ && ok;
+        // A failed open leaves the player's record of the item before; show
+        // a cleared one for the argument instead.
+        TStreamInfo failed;
+        failed.FileName = item;
         Line("{\"event\": \"open\", \"File\": " + JsonString(item) + ", \"Result\": " + (ok ? "true" : "false") +
-             ", \"StreamInfo\": " + StreamInfoJson(player_.CurrentStreamInfo()) + "}");
+             ", \"StreamInfo\": " + StreamInfoJson(ok ? player_.CurrentStreamInfo() : failed) + "}");
         if (!ok) {
             QTimer::singleShot(0, [this] { Next(); });
             return;
