@@ -34,8 +34,13 @@ void TId3v1Tag::ClearInfo()
 
 bool TId3v1Tag::ReadInfo(const std::string& fileName)
 {
-    ClearInfo();
     TFileReader file(fileName);
+    return ReadInfo(file);
+}
+
+bool TId3v1Tag::ReadInfo(TFileReader& file)
+{
+    ClearInfo();
     std::vector<std::uint8_t> tail;
     if (!file.IsOpen() || !file.ReadExactly(file.Size() - static_cast<std::int64_t>(Id3v1TagSize), Id3v1TagSize, tail))
         return false;

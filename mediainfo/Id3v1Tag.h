@@ -8,6 +8,8 @@
 
 namespace quaverly::mediainfo {
 
+class TFileReader;
+
 inline constexpr std::size_t Id3v1TagSize = 128;
 
 class TId3v1Tag {
@@ -17,6 +19,8 @@ public:
     void ClearInfo();
     // True when the file's last 128 bytes could be read, tag or not.
     [[nodiscard]] bool ReadInfo(const std::string& fileName);
+    // The same on a file already open (the MPEG reader shares its own).
+    [[nodiscard]] bool ReadInfo(TFileReader& file);
     // Parses the last 128 bytes of a file (the pure step of ReadInfo).
     void ParseTag(Bytes tail);
 

@@ -120,8 +120,13 @@ void TId3v2Tag::ClearInfo()
 
 bool TId3v2Tag::ReadInfo(const std::string& fileName)
 {
-    ClearInfo();
     TFileReader file(fileName);
+    return ReadInfo(file);
+}
+
+bool TId3v2Tag::ReadInfo(TFileReader& file)
+{
+    ClearInfo();
     std::vector<std::uint8_t> header;
     if (!file.IsOpen() || !file.ReadExactly(0, 10, header))
         return false;

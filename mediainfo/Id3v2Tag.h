@@ -19,6 +19,8 @@ public:
     void ClearInfo();
     // True when the 10 header bytes could be read, tag or not.
     [[nodiscard]] bool ReadInfo(const std::string& fileName);
+    // The same on a file already open (the MPEG reader shares its own).
+    [[nodiscard]] bool ReadInfo(TFileReader& file);
 
     bool Exists() const { return FExists; }
     std::uint8_t VersionID() const { return FVersionID; }

@@ -26,15 +26,16 @@ void TMpegInfo::ClearInfo()
 bool TMpegInfo::ReadInfo(const std::string& fileName)
 {
     ClearInfo();
-    bool result = FID3v2.ReadInfo(fileName) && FID3v1.ReadInfo(fileName) && ReadBlocks(fileName);
+    // One open file serves both tag readers and the frame search.
+    TFileReader file(fileName);
+    bool result = FID3v2.ReadInfo(file) && FID3v1.ReadInfo(file) && ReadBlocks(file);
     if (!FFrame.Found)
         ClearInfo();
     return result;
 }
 
-bool TMpegInfo::ReadBlocks(const std::string& fileName)
+bool TMpegInfo::ReadBlocks(TFileReader& file)
 {
-    TFileReader file(fileName);
     if (!file.IsOpen())
         return false;
     FFileLength = static_cast<std::int32_t>(file.Size());

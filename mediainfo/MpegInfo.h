@@ -11,6 +11,8 @@
 
 namespace quaverly::mediainfo {
 
+class TFileReader;
+
 class TMpegInfo {
 public:
     TMpegInfo() { ClearInfo(); }
@@ -34,7 +36,7 @@ public:
     std::string ChannelModeText() const { return std::string(MpegChannelModeText(FFrame.ModeID)); }
 
 private:
-    bool ReadBlocks(const std::string& fileName);
+    bool ReadBlocks(TFileReader& file);
 
     std::int32_t FFileLength = 0;
     std::string FVendorID;
