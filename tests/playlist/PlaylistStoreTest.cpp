@@ -1,6 +1,8 @@
 #include "PlaylistFixture.h"
 #include "playlist/PathText.h"
 
+#include <algorithm>
+
 namespace quaverly::test {
 namespace {
 
@@ -284,6 +286,27 @@ TEST_F(PlaylistStore, RandomPickEndsWhenNoListIsUsable)
     EXPECT_EQ(2u, dialogs.messages.size());
     EXPECT_FALSE(FileThere(folder / "x.m3u"));
     EXPECT_TRUE(form.CreditShown());
+}
+
+TEST_F(PlaylistStore, DemoPlaylistOfTheBuildLoadsEveryPiece)
+{
+    const std::string demo = std::string(QUAVERLY_BIN_DIR) + "/demo.m3u";
+    if (!FileThere(demo))
+        GTEST_SKIP() << "this build writes no demo playlist";
+    const std::string before = ReadBytes(demo);
+    Load(demo);
+    EXPECT_FALSE(form.State.PlaylistDirty);
+    EXPECT_TRUE(dialogs.messages.empty());
+    Strings titles = Titles();
+    std::sort(titles.begin(), titles.end());
+    EXPECT_EQ((Strings{"Demo bass line", "Demo chime", "Demo progression", "demo-melody"}), titles);
+    for (const auto &item : form.MList.Items) {
+        const std::string &path = item.SubItems[0];
+        EXPECT_EQ('/', path[0]);
+        EXPECT_GT(std::filesystem::file_size(path), 100u) << path;
+        EXPECT_EQ(path.find("melody") != std::string::npos ? 1u : 3u, item.SubItems.size()) << path;
+    }
+    EXPECT_EQ(before, ReadBytes(demo));
 }
 
 }  // namespace
