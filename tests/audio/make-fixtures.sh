@@ -8,6 +8,8 @@ cd "$d"
 [ -f done ] && exit 0
 sox -n -r 44100 -b 16 -c 1 tone-mono.wav synth 2 sine 440 gain -6
 sox -n -r 44100 -b 16 -c 2 tone-stereo.wav synth 2 sine 440 sine 660 gain -6
+sox -n -r 44100 -b 16 -c 1 long-mono.wav synth 30 sine 440 gain -6
+sox -n -r 44100 -b 16 -c 2 long-stereo.wav synth 30 sine 440 sine 660 gain -6
 sox -n -r 22050 -b 16 -c 1 short.wav synth 0.5 sine 1000 gain -6
 sox -n -r 44100 -b 8 -c 1 eight-bit.wav synth 1 sine 440 gain -6
 sox -n -r 44100 -b 16 -c 2 -t wav - synth 3 sine 440 gain -6 | lame --quiet -b 128 - tone.mp3

@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -37,6 +39,10 @@ public:
         return std::nullopt;
     }
 };
+
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void OnSignal(int) { g_interrupted = true; }
 
 void Line(const std::string &json)
 {
@@ -185,6 +191,17 @@ int main(int argc, char **argv)
                          ProgramFolder().c_str());
         return 1;
     }
+    // The audio output installs its own SIGINT/SIGTERM handlers that only
+    // queue a note nobody reads; take the signals back so they end the run.
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    QTimer signalPoll;
+    QObject::connect(&signalPoll, &QTimer::timeout, [] {
+        if (g_interrupted)
+            QCoreApplication::exit(130);
+    });
+    signalPoll.start(50);
+
     Session session(player, options);
     QTimer::singleShot(0, [&session] { session.Next(); });
     return app.exec();
