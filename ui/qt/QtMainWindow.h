@@ -10,7 +10,6 @@
 #include "ui/FormModel.h"
 #include "ui/WindowDrag.h"
 
-class QTimer;
 class QImage;
 
 namespace quaverly {
@@ -96,9 +95,7 @@ private:
     QPoint lastPressGlobal_;
     bool shownOnce_ = false;
     bool syncing_ = false;
-    bool closeAllowed_ = false;
     bool closePending_ = false;
-    int appliedRevision_ = -1;
 
     enum class Loop { None, Move, Size };
     Loop loop_ = Loop::None;
