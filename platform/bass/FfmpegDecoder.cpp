@@ -307,7 +307,8 @@ bool FfmpegDecoder::Seek(int64_t frame)
     pendingAt_ = 0;
     drained_ = ended_ = false;
     errors_ = 0;
-    seekTarget_ = frame;
+    // Back at the start the demuxer applies the encoder delay again itself.
+    seekTarget_ = frame == 0 ? -1 : frame;
     next_ = frame;
     return true;
 }

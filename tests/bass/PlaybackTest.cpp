@@ -1,0 +1,167 @@
+// The real library playing generated tones through SDL's disk driver: what
+// reaches the output file is analysed for frequency, level and length.
+#include "bass/BassTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace quaverly::test;
+using quaverly::BassApi;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct ToneCase {
+    const char *name;
+    Encoder encoder;
+    const char *extension;
+    double freq;
+    int rate;
+    int channels;
+    double lengthTolerance;  // seconds; MP2 has no gapless information
+};
+
+std::ostream &operator<<(std::ostream &os, const ToneCase &c)
+{
+    return os << c.name;
+}
+
+class PlaysTone : public ::testing::TestWithParam<ToneCase> {};
+
+}  // namespace
+
+TEST_P(PlaysTone, AtItsFrequencyLevelAndLengthAndEndsOnceAfterTheLastSample)
+{
+    const ToneCase &tc = GetParam();
+    TempFolder dir;
+    const std::string file = dir.File(std::string("tone.") + tc.extension);
+    const double seconds = 1.0;
+    ASSERT_TRUE(MakeTone(file, tc.encoder, tc.freq, tc.rate, tc.channels, seconds, 0.5));
+    LoadedBass bass;
+    const std::string out = dir.File("out.raw");
+    ASSERT_TRUE(bass.InitDisk(out));
+    const BassApi &b = bass.api();
+    const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, 0);
+    ASSERT_NE(h, 0u);
+    BASS_CHANNELINFO info{};
+    ASSERT_TRUE(b.ChannelGetInfo(h, &info));
+    EXPECT_EQ(info.freq, DWORD(tc.rate));
+    EXPECT_EQ(info.chans, DWORD(tc.channels));
+    EXPECT_EQ(info.flags & BASS_SAMPLE_8BITS, 0u);
+
+    const QWORD length = b.ChannelGetLength(h, BASS_POS_BYTE);
+    const double lengthSeconds = b.ChannelBytes2Seconds(h, length);
+    EXPECT_NEAR(lengthSeconds, seconds, tc.lengthTolerance) << "length " << length;
+
+    SyncRecorder ends;
+    ends.diskFile = out;
+    ASSERT_NE(b.ChannelSetSync(h, BASS_SYNC_END, 0, &SyncRecorder::End, &ends), 0u);
+    ASSERT_TRUE(b.ChannelPlay(h, FALSE));
+    EXPECT_EQ(b.ChannelIsActive(h), DWORD(BASS_ACTIVE_PLAYING));
+    ASSERT_TRUE(ends.WaitFor(1, 5s));
+    std::this_thread::sleep_for(300ms);  // a second end notice would come now
+    const auto records = ends.records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].channel, h);
+    EXPECT_NE(records[0].thread, std::this_thread::get_id());
+    EXPECT_EQ(b.ChannelIsActive(h), DWORD(BASS_ACTIVE_STOPPED));
+    EXPECT_EQ(b.ChannelGetPosition(h, BASS_POS_BYTE), b.ChannelGetLength(h, BASS_POS_BYTE));
+
+    const auto pcm = ReadPcm(out);
+    const PcmAnalysis a = Analyse(pcm);
+    ASSERT_GE(a.first, 0) << "nothing was played";
+    EXPECT_NEAR(a.seconds, seconds, 0.015);  // lossy codecs soften the first milliseconds
+    EXPECT_NEAR(a.frequency, tc.freq, tc.freq * 0.01);
+    EXPECT_NEAR(a.rms, 0.5 / std::sqrt(2.0), 0.03);
+    // Both output channels carry the tone (a mono source is duplicated).
+    const double left = std::abs(double(pcm[size_t(a.first + 100) * 2]));
+    EXPECT_NEAR(std::abs(double(pcm[size_t(a.first + 100) * 2 + 1])), left, 0.02 * left + 4);
+    // When the end notice ran, the last sample had already been handed out.
+    EXPECT_GE(records[0].diskBytes, (a.last + 1) * 4);
+    EXPECT_TRUE(b.StreamFree(h));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PlaysTone,
+    ::testing::Values(ToneCase{"Wav44k", Encoder::Wav, "wav", 1000, 44100, 2, 0.002},
+                      ToneCase{"Wav48kMono", Encoder::Wav, "wav", 440, 48000, 1, 0.002},
+                      ToneCase{"LameMp3", Encoder::Lame, "mp3", 1000, 44100, 2, 0.002},
+                      ToneCase{"FfmpegMp3Mono", Encoder::FfmpegMp3, "mp3", 440, 22050, 1, 0.002},
+                      ToneCase{"Mp2", Encoder::FfmpegMp2, "mp2", 440, 44100, 2, 0.03},
+                      ToneCase{"OggencVorbis", Encoder::Oggenc, "ogg", 1000, 44100, 2, 0.002},
+                      ToneCase{"VorbisMono22k", Encoder::FfmpegOgg, "ogg", 440, 22050, 1, 0.002}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(BassOutput, InitFailsWhenTheDeviceDoesNotOpenAndWorksOnceItDoes)
+{
+    TempFolder dir;
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    // SDL initialises, but the disk device cannot open its file.
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "/nonexistent/folder/out.raw", 1);
+    EXPECT_FALSE(b.Init(1, 44100, 0, nullptr, nullptr));
+    // An audio driver that does not exist: SDL itself fails.
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_FALSE(b.Init(1, 44100, 0, nullptr, nullptr));
+    // Without output nothing can be created or played.
+    EXPECT_EQ(b.StreamCreateFile(FALSE, "/dev/null", 0, 0, 0), 0u);
+    ASSERT_TRUE(bass.InitDisk(dir.File("out.raw")));
+    EXPECT_FALSE(b.Init(1, 44100, 0, nullptr, nullptr));  // already open
+    EXPECT_TRUE(b.Free());
+    EXPECT_FALSE(b.Free());
+}
+
+TEST(BassOutput, StreamVolumeScalesTheLevelOnTheConfiguredScale)
+{
+    TempFolder dir;
+    const std::string file = dir.File("tone.wav");
+    ASSERT_TRUE(MakeTone(file, Encoder::Wav, 1000, 44100, 2, 0.5, 0.8));
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    ASSERT_TRUE(b.SetConfig(BASS_CONFIG_CURVE_VOL, 255));
+    ASSERT_TRUE(bass.InitDisk(dir.File("out.raw")));
+    ASSERT_TRUE(b.SetConfig(BASS_CONFIG_GVOL_STREAM, 64));
+    EXPECT_FALSE(b.SetConfig(12345, 1));
+    const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, 0);
+    ASSERT_NE(h, 0u);
+    SyncRecorder ends;
+    b.ChannelSetSync(h, BASS_SYNC_END, 0, &SyncRecorder::End, &ends);
+    ASSERT_TRUE(b.ChannelPlay(h, FALSE));
+    ASSERT_TRUE(ends.WaitFor(1, 5s));
+    const PcmAnalysis a = Analyse(ReadPcm(dir.File("out.raw")), 44100, 200);
+    EXPECT_NEAR(a.rms, 0.8 / std::sqrt(2.0) * 64.0 / 255.0, 0.01);
+}
+
+TEST(BassOutput, StopKeepsThePositionPlayResumesAndRestartBeginsAgain)
+{
+    TempFolder dir;
+    const std::string file = dir.File("tone.ogg");
+    ASSERT_TRUE(MakeTone(file, Encoder::FfmpegOgg, 440, 44100, 2, 3.0));
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    ASSERT_TRUE(bass.InitDisk(dir.File("out.raw")));
+    const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, 0);
+    ASSERT_NE(h, 0u);
+    ASSERT_TRUE(b.ChannelPlay(h, FALSE));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(b.ChannelStop(h));
+    EXPECT_EQ(b.ChannelIsActive(h), DWORD(BASS_ACTIVE_STOPPED));
+    const QWORD stopped = b.ChannelGetPosition(h, BASS_POS_BYTE);
+    EXPECT_GT(stopped, b.ChannelSeconds2Bytes(h, 0.3f));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(b.ChannelGetPosition(h, BASS_POS_BYTE), stopped);
+    ASSERT_TRUE(b.ChannelPlay(h, FALSE));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_GT(b.ChannelGetPosition(h, BASS_POS_BYTE), stopped);
+    ASSERT_TRUE(b.ChannelStop(h));
+    ASSERT_TRUE(b.ChannelPlay(h, TRUE));
+    EXPECT_LT(b.ChannelGetPosition(h, BASS_POS_BYTE), b.ChannelSeconds2Bytes(h, 0.1f));
+    // While playing, about half a second is decoded ahead: enough for the
+    // visualisation feed's 2048 bytes per channel and the largest FFT.
+    std::this_thread::sleep_for(100ms);
+    EXPECT_GE(b.ChannelGetData(h, nullptr, BASS_DATA_AVAILABLE), 2u * 2048u);
+    std::vector<int16_t> samples(1152);
+    EXPECT_EQ(b.ChannelGetData(h, samples.data(), 2304), 2304u);
+    EXPECT_TRUE(b.StreamFree(h));
+}
