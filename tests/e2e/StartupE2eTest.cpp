@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "e2e/E2eSupport.h"
@@ -218,6 +219,24 @@ TEST_P(StartupE2eTest, StartsWithBrokenRegistryAndWithoutLockFolder)
     std::filesystem::remove_all(program.runtime());   // XDG_RUNTIME_DIR names a folder that is not there
     Child quaverly = Start();
     EXPECT_NE(0u, WaitForCentredWindow(display));
+    EXPECT_TRUE(quaverly.Running());
+}
+
+TEST_P(StartupE2eTest, WithoutRuntimeFolderTheLockGoesToAPrivateTemporaryFolder)
+{
+    const std::string tmp = program.state / "tmp";
+    std::filesystem::create_directories(tmp);
+    auto env = program.Environment(display, false);
+    std::erase_if(env, [](const std::string &e) { return e.rfind("TMPDIR=", 0) == 0; });
+    env.push_back("TMPDIR=" + tmp);
+    Child quaverly = Spawn({program.executable()}, env, program.errors());
+    EXPECT_NE(0u, WaitForCentredWindow(display));
+    const std::string lock = tmp + "/quaverly-" + std::to_string(getuid()) + "/Quaverly 2008.lock";
+    EXPECT_TRUE(std::filesystem::exists(lock)) << lock;
+
+    // The fallback lock still keeps a second start out.
+    Child second = Spawn({program.executable()}, env, program.errors());
+    EXPECT_EQ(0, second.Wait(5000));
     EXPECT_TRUE(quaverly.Running());
 }
 
