@@ -93,7 +93,7 @@ void DrawButtonGlyph(QPainter &p, TControlId id, const QRect &rect, QColor ink)
         p.fillRect(QRectF(r.left(), r.bottom() - h * 0.2, w, h * 0.2), ink);
         break;
     case TControlId::sbPower:
-        p.drawArc(r.adjusted(w * 0.05, h * 0.1, -w * 0.05, 0), 120 * 16, -240 * 16);
+        p.drawArc(r.adjusted(w * 0.05, h * 0.1, -w * 0.05, 0), 60 * 16, -300 * 16);
         p.drawLine(QPointF(r.center().x(), r.top()), QPointF(r.center().x(), r.center().y()));
         break;
     default:
