@@ -421,6 +421,16 @@ TEST_F(QtMainWindowTest, SizingFromTheStripFollowsTheMouseAndSnapsTheListOnRelea
     EXPECT_EQ(1, fits);
 }
 
+TEST_F(QtMainWindowTest, AMoveByTheWindowManagerComesBackIntoTheModel)
+{
+    Show();
+    window->move(window->pos() + QPoint(30, 40));
+    QTRY_COMPARE(QPoint(form.Form.Left, form.Form.Top), window->pos());
+    // and a later mirror keeps the window where it now is
+    Sync();
+    EXPECT_EQ(QPoint(form.Form.Left, form.Form.Top), window->pos());
+}
+
 #ifdef QUAVERLY_UI_TEST_XCB
 TEST_F(QtMainWindowTest, OnTheDisplayTheCornersAreNotPaintedAndTheClassIsTheForms)
 {
