@@ -37,9 +37,11 @@ void Channel::Attach(std::unique_ptr<Decoder> decoder)
     rate_ = decoder->rate();
     channels_ = decoder->channels();
     network_ = decoder->network();
-    // Enough ahead for the largest FFT (4096 frames) and a quarter second;
-    // a network stream buffers two seconds against jitter.
-    fillTarget_ = network_ ? size_t(rate_) * 2 : std::max<size_t>(size_t(rate_) / 4, 4096);
+    // Enough ahead for the largest FFT (4096 frames) and a quarter second.
+    // A network stream reads up to ten seconds ahead: a server's burst of
+    // old audio at the start (icecast sends 64 KB, several seconds) is then
+    // taken at once, so metadata sent at the live point is read promptly.
+    fillTarget_ = network_ ? size_t(rate_) * 10 : std::max<size_t>(size_t(rate_) / 4, 4096);
     const int chunk = network_ ? kNetworkChunk : kLocalChunk;
     {
         std::lock_guard lock(mutex_);

@@ -212,7 +212,10 @@ bool FfmpegDecoder::OpenDemuxer(AVIOContext *pb, const std::string &name, const 
     else if (fmt_->duration != AV_NOPTS_VALUE && fmt_->duration > 0)
         length_ = av_rescale_q(fmt_->duration, AVRational{1, AV_TIME_BASE}, AVRational{1, rate_});
     if (st->codecpar->codec_id == AV_CODEC_ID_VORBIS) {
-        if (auto parsed = ParseVorbisExtradata(st->codecpar->extradata, size_t(st->codecpar->extradata_size))) {
+        // FFmpeg's Ogg demuxer keeps the comment header out of the extradata
+        // (it holds an empty list then); the stream's metadata has them.
+        auto parsed = ParseVorbisExtradata(st->codecpar->extradata, size_t(st->codecpar->extradata_size));
+        if (parsed && !parsed->empty()) {
             oggComments_ = JoinCommentList(*parsed);
         } else {
             std::vector<std::string> list;

@@ -1,0 +1,183 @@
+#include "support/HttpFileServer.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <fstream>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace quaverly::test {
+
+namespace {
+
+std::string ContentType(const std::string &path)
+{
+    const auto dot = path.rfind('.');
+    const std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
+    if (ext == "mp3" || ext == "mp2" || ext == "mp1")
+        return "audio/mpeg";
+    if (ext == "ogg")
+        return "application/ogg";
+    if (ext == "wav")
+        return "audio/x-wav";
+    if (ext == "wma")
+        return "audio/x-ms-wma";
+    return "application/octet-stream";
+}
+
+bool SendAll(int fd, const char *p, size_t n)
+{
+    while (n > 0) {
+        const ssize_t w = ::send(fd, p, n, MSG_NOSIGNAL);
+        if (w <= 0)
+            return false;
+        p += w;
+        n -= size_t(w);
+    }
+    return true;
+}
+
+}  // namespace
+
+HttpFileServer::~HttpFileServer()
+{
+    Stop();
+}
+
+void HttpFileServer::Serve(const std::string &path, const std::string &file, Options options)
+{
+    std::lock_guard lock(mutex_);
+    entries_[path] = {file, options};
+}
+
+std::string HttpFileServer::Url(const std::string &path) const
+{
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+bool HttpFileServer::Start()
+{
+    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listen_ < 0)
+        return false;
+    const int one = 1;
+    setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    if (::bind(listen_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(listen_, 16) != 0
+        || ::getsockname(listen_, reinterpret_cast<sockaddr *>(&addr), &len) != 0) {
+        ::close(listen_);
+        listen_ = -1;
+        return false;
+    }
+    port_ = ntohs(addr.sin_port);
+    stop_ = false;
+    acceptor_ = std::thread([this] { AcceptLoop(); });
+    return true;
+}
+
+void HttpFileServer::Stop()
+{
+    if (listen_ < 0)
+        return;
+    stop_ = true;
+    if (acceptor_.joinable())
+        acceptor_.join();
+    std::vector<std::thread> workers;
+    {
+        std::lock_guard lock(mutex_);
+        for (int fd : clients_)
+            ::shutdown(fd, SHUT_RDWR);
+        workers.swap(workers_);
+    }
+    for (auto &t : workers)
+        t.join();
+    ::close(listen_);
+    listen_ = -1;
+}
+
+void HttpFileServer::AcceptLoop()
+{
+    while (!stop_) {
+        pollfd p{listen_, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0)
+            continue;
+        const int fd = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            continue;
+        std::lock_guard lock(mutex_);
+        clients_.push_back(fd);
+        workers_.emplace_back([this, fd] { Handle(fd); });
+    }
+}
+
+void HttpFileServer::Handle(int fd)
+{
+    // Request head: bounded in size and time.
+    std::string head;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 8192 && !stop_
+           && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0)
+            continue;
+        char buf[1024];
+        const ssize_t r = ::recv(fd, buf, sizeof buf, 0);
+        if (r <= 0)
+            break;
+        head.append(buf, size_t(r));
+    }
+    ++requests_;
+    std::string path;
+    if (head.rfind("GET ", 0) == 0) {
+        const auto end = head.find(' ', 4);
+        if (end != std::string::npos)
+            path = head.substr(4, end - 4);
+    }
+    Entry entry;
+    bool found = false;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = entries_.find(path);
+        if (it != entries_.end()) {
+            entry = it->second;
+            found = true;
+        }
+    }
+    std::ifstream in(entry.file, std::ios::binary);
+    if (!found || !in) {
+        const std::string r = "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        SendAll(fd, r.data(), r.size());
+    } else {
+        std::vector<char> body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string r = "HTTP/1.0 200 OK\r\nContent-Type: " + ContentType(path) + "\r\nConnection: close\r\n";
+        if (entry.options.withLength)
+            r += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+        r += "\r\n";
+        if (SendAll(fd, r.data(), r.size())) {
+            const size_t block = entry.options.bytesPerSecond > 0
+                ? size_t(std::max<int64_t>(entry.options.bytesPerSecond / 20, 1))
+                : body.size();
+            const auto start = std::chrono::steady_clock::now();
+            for (size_t at = 0; at < body.size() && !stop_; at += block) {
+                if (entry.options.bytesPerSecond > 0) {
+                    const auto due = start + std::chrono::microseconds(int64_t(at) * 1000000 / entry.options.bytesPerSecond);
+                    while (!stop_ && std::chrono::steady_clock::now() < due)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                }
+                if (stop_ || !SendAll(fd, body.data() + at, std::min(block, body.size() - at)))
+                    break;
+            }
+        }
+    }
+    std::lock_guard lock(mutex_);
+    std::erase(clients_, fd);
+    ::close(fd);
+}
+
+}  // namespace quaverly::test
