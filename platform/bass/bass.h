@@ -78,8 +78,16 @@ typedef struct {
                             text: an ICY block ("StreamTitle='...';" as
                             received), or for an Ogg stream its new comments
                             as NUL-terminated strings ending with an empty one.
-                            The text lives until the procedure returns. */
-#define BASS_SYNC_DOWNLOAD 7 /* a network file is completely downloaded; data 0 */
+                            The text is placed below 4 GiB, so the 32-bit data
+                            holds its whole address:
+                              const char *text = (const char *)(uintptr_t)data;
+                            (data 0 if no such memory could be had: then read
+                            BASS_ChannelGetTags with BASS_TAG_META or
+                            BASS_TAG_OGG). The text lives until the procedure
+                            returns: copy what you keep. */
+#define BASS_SYNC_DOWNLOAD 7 /* a network file is completely downloaded; data 0.
+                                Set after the download already completed, the
+                                sync is called once at once. */
 #define BASS_SYNC_ONETIME 0x80000000 /* or-ed into the type: fire once, then drop */
 
 /* ---- BASS_ChannelIsActive results -------------------------------------- */
