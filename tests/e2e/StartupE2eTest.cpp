@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -264,6 +265,55 @@ TEST(StartupE2eWithWindowManagerTest, MinimiseButtonIconifiesTheWindow)
         [&] { return Property(server.display(), window, "WM_STATE").find("Iconic") != std::string::npos; }, 5000))
         << Property(server.display(), window, "WM_STATE");
     EXPECT_TRUE(quaverly.Running());
+}
+
+// The width of the tool tip that shows while the mouse rests at (x, y), 0
+// when none shows. The mouse first leaves the window so that any earlier tip
+// is gone.
+int ToolTipWidthOnceAt(const std::string &display, pid_t pid, int x, int y)
+{
+    auto visibleTip = [&]() -> unsigned long {
+        std::istringstream ids(RunTool(display, "xdotool search --onlyvisible --pid " + std::to_string(pid)));
+        unsigned long id;
+        while (ids >> id)
+            if (Property(display, id, "_NET_WM_WINDOW_TYPE").find("_NET_WM_WINDOW_TYPE_TOOLTIP") != std::string::npos)
+                return id;
+        return 0;
+    };
+    RunTool(display, "xdotool mousemove 5 5");
+    if (!WaitUntil([&] { return visibleTip() == 0; }, 5000))
+        return -1;
+    RunTool(display, "xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 mousemove " +
+                         std::to_string(x + 1) + " " + std::to_string(y + 1));
+    unsigned long tip = 0;
+    if (!WaitUntil([&] { return (tip = visibleTip()) != 0; }, 5000))
+        return 0;
+    return GeometryOf(display, tip).width;
+}
+
+// Qt drops a tip whose timer was running when the pointer moved again, so a
+// missed tip is tried once more.
+int ToolTipWidthAt(const std::string &display, pid_t pid, int x, int y)
+{
+    const int width = ToolTipWidthOnceAt(display, pid, x, y);
+    return width > 0 ? width : ToolTipWidthOnceAt(display, pid, x, y);
+}
+
+TEST(StartupE2eWithWindowManagerTest, ButtonsShowTheirHintsAsToolTips)
+{
+    XServer server(true);
+    ASSERT_TRUE(server.ok()) << server.error();
+    ProgramFolder program;
+    Child quaverly = Spawn({program.executable()}, program.Environment(server.display()), program.errors());
+    ASSERT_NE(0u, WaitForCentredWindow(server.display()));
+    // "电源" (power) and "打开" (open) are two characters, "最小化" (minimise)
+    // three: the tips at the power, open and minimise squares tell them apart.
+    const int power = ToolTipWidthAt(server.display(), quaverly.pid(), kLeft + 165 + 13, kTop + 16);
+    const int open = ToolTipWidthAt(server.display(), quaverly.pid(), kLeft + 111 + 13, kTop + 16);
+    const int minimise = ToolTipWidthAt(server.display(), quaverly.pid(), kLeft + 138 + 13, kTop + 16);
+    EXPECT_GT(power, 0);
+    EXPECT_EQ(power, open);
+    EXPECT_GT(minimise, power + 5);
 }
 
 // With the audio library beside the program, an audio output that cannot be
