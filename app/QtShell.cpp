@@ -23,27 +23,45 @@ void TQtDialogs::MessageBox(const std::string &text, const std::string &caption)
     box.exec();
 }
 
-QString QtFileFilter(const std::string &filter)
+namespace {
+QString CaseBlind(const QString &pattern)
+{
+    QString out;
+    for (QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            out += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+        else
+            out += c;
+    }
+    return out;
+}
+}  // namespace
+
+QStringList QtFileFilters(const std::string &filter)
 {
     const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
-    QStringList entries;
+    QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        entries << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        QStringList patterns;
+        for (const QString &pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            patterns << CaseBlind(pattern.trimmed());
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
-    return entries.join(QStringLiteral(";;"));
+    return filters;
 }
 
 std::optional<std::vector<std::string>> TQtDialogs::OpenFiles(const std::string &filter,
                                                               const std::string &initialDir)
 {
-    const QStringList files = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QString(),
-                                                            FromUtf8(initialDir), QtFileFilter(filter));
-    if (files.isEmpty())
+    QFileDialog dialog(QApplication::activeWindow(), QString(), FromUtf8(initialDir));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    // The filter list shows the names only, as the filters were written.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(QtFileFilters(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     std::vector<std::string> result;
-    for (const QString &file : files)
+    for (const QString &file : dialog.selectedFiles())
         result.push_back(file.toStdString());
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include "ui/FormModel.h"
@@ -18,9 +19,11 @@ public:
                                                       const std::string &initialDir) override;
 };
 
-// "name|patterns|name|patterns" (patterns separated by ";") as a Qt filter
-// list "name (patterns);;name (patterns)"; a trailing lone name is dropped.
-QString QtFileFilter(const std::string &filter);
+// "name|patterns|name|patterns" (patterns separated by ";") as Qt name
+// filters "name (patterns)", one per pair; a trailing lone name is dropped.
+// Extensions match without regard to case, as on the system the filters were
+// written for: "*.mp3" becomes "*.[mM][pP]3".
+QStringList QtFileFilters(const std::string &filter);
 
 // The width of a vertical scroll bar in the application's style, pixels.
 int QtScrollBarWidth();

@@ -316,6 +316,35 @@ TEST(StartupE2eWithWindowManagerTest, ButtonsShowTheirHintsAsToolTips)
     EXPECT_GT(minimise, power + 5);
 }
 
+TEST(StartupE2eWithWindowManagerTest, OpenButtonShowsTheOpenDialogAndCancelKeepsTheProgram)
+{
+    XServer server(true);
+    ASSERT_TRUE(server.ok()) << server.error();
+    ProgramFolder program;
+    Child quaverly = Spawn({program.executable()}, program.Environment(server.display()), program.errors());
+    const unsigned long window = WaitForCentredWindow(server.display());
+    ASSERT_NE(0u, window);
+    auto dialogs = [&] {
+        std::vector<unsigned long> others;
+        std::istringstream ids(RunTool(server.display(), "xdotool search --onlyvisible --pid " +
+                                                             std::to_string(quaverly.pid())));
+        unsigned long id;
+        while (ids >> id)
+            if (id != window && Property(server.display(), id, "_NET_WM_WINDOW_TYPE").find("TOOLTIP") ==
+                                    std::string::npos)
+                others.push_back(id);
+        return others;
+    };
+    RunTool(server.display(), "xdotool mousemove " + std::to_string(kLeft + 111 + 13) + " " +
+                                  std::to_string(kTop + 16) + " click 1");
+    std::vector<unsigned long> shown;
+    ASSERT_TRUE(WaitUntil([&] { return (shown = dialogs()).size() == 1; }, 10000));
+    RunTool(server.display(), "xdotool windowactivate --sync " + std::to_string(shown[0]) + " key Escape");
+    EXPECT_TRUE(WaitUntil([&] { return dialogs().empty(); }, 10000));
+    EXPECT_TRUE(quaverly.Running());
+    EXPECT_EQ(1u, VisibleMainWindows(server.display()).size());
+}
+
 // With the audio library beside the program, an audio output that cannot be
 // opened is reported in a message box, and the program then ends through the
 // normal close path.
