@@ -131,6 +131,7 @@ TEST(BassOutput, StreamVolumeScalesTheLevelOnTheConfiguredScale)
     ASSERT_TRUE(ends.WaitFor(1, 5s));
     const PcmAnalysis a = Analyse(ReadPcm(dir.File("out.raw")), 44100, 200);
     EXPECT_NEAR(a.rms, 0.8 / std::sqrt(2.0) * 64.0 / 255.0, 0.01);
+    EXPECT_TRUE(b.StreamFree(h));  // no sync procedure runs after this
 }
 
 TEST(BassOutput, StopKeepsThePositionPlayResumesAndRestartBeginsAgain)
