@@ -351,6 +351,8 @@ bool FfmpegDecoder::DecodeFrame()
         if (r == 0) {
             const bool ok = Convert(frame_);
             av_frame_unref(frame_);
+            if (ok)
+                errors_ = 0;  // the count is of consecutive failures
             if (ok && pending_.size() > pendingAt_)
                 return true;
             continue;
@@ -365,6 +367,11 @@ bool FfmpegDecoder::DecodeFrame()
         if (drained_)
             return false;
         const int rr = av_read_frame(fmt_, packet_);
+        if (rr < 0 && rr != AVERROR_EOF && rr != AVERROR_EXIT && !net_ && ++errors_ <= kMaxErrors) {
+            // A damaged stretch of a local file: the demuxer resynchronises
+            // on the next read.
+            continue;
+        }
         if (rr < 0) {
             drained_ = true;
             avcodec_send_packet(codec_, nullptr);

@@ -268,3 +268,40 @@ TEST(BassMusic, ModulesLoadDecodeAndAreFreedAsMusicOnly)
     EXPECT_FALSE(b.StreamFree(h));
     EXPECT_TRUE(b.MusicFree(h));
 }
+
+TEST(BassInput, FilesDamagedInTheMiddleDecodeToAnEndWithoutNoiseBursts)
+{
+    TempFolder dir;
+    // MP3 resynchronises after the damage; FFmpeg's Ogg demuxer ends at the
+    // first page whose checksum fails.
+    struct Case {
+        const char *name;
+        Encoder encoder;
+        double atLeast;  // seconds decoded
+    };
+    for (const auto &[name, encoder, atLeast] : {Case{"mp3", Encoder::FfmpegMp3, 2.5}, Case{"ogg", Encoder::FfmpegOgg, 0.5}}) {
+        const std::string file = dir.File(std::string("tone.") + name);
+        ASSERT_TRUE(MakeTone(file, encoder, 440, 44100, 2, 3.0, 0.3));
+        {
+            // Garbage over a stretch in the middle of the file.
+            std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(std::streamoff(std::filesystem::file_size(file) / 2));
+            for (int i = 0; i < 3000; ++i)
+                f.put(char((i * 131 + 17) % 256));
+        }
+        LoadedBass bass;
+        const BassApi &b = bass.api();
+        const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, BASS_STREAM_DECODE);
+        ASSERT_NE(h, 0u) << name;
+        const auto start = std::chrono::steady_clock::now();
+        const auto pcm = ReadAll(b, h, 20 * 44100, 2);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << name;
+        EXPECT_GT(double(pcm.size()) / 2 / 44100, atLeast) << name;
+        int peak = 0;
+        for (int16_t v : pcm)
+            peak = std::max(peak, std::abs(int(v)));
+        EXPECT_LT(peak, int(0.6 * 32768)) << name << ": a burst louder than the tone";
+        EXPECT_EQ(b.ChannelGetData(h, std::vector<int16_t>(64).data(), 128), DWORD(-1)) << name;
+        EXPECT_TRUE(b.StreamFree(h));
+    }
+}
