@@ -75,9 +75,18 @@ int Library(const std::string &folder, const char *file, double seconds)
     const double played = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
+    // Resident memory that is not mapped library code (heap, buffers).
+    long anonKb = -1;
+    if (FILE *f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f))
+            if (std::sscanf(line, "RssAnon: %ld", &anonKb) == 1)
+                break;
+        std::fclose(f);
+    }
     freeAll();
-    std::printf("open %.2f ms, %.3f CPU s per minute of audio, peak RSS %.1f MB\n", openMs,
-                (Cpu(after) - Cpu(before)) * 60.0 / played, double(after.ru_maxrss) / 1024.0);
+    std::printf("open %.2f ms, %.3f CPU s per minute of audio, peak RSS %.1f MB (anonymous %.1f MB)\n", openMs,
+                (Cpu(after) - Cpu(before)) * 60.0 / played, double(after.ru_maxrss) / 1024.0, double(anonKb) / 1024.0);
     return 0;
 }
 
