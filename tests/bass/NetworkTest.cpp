@@ -221,3 +221,34 @@ TEST(BassNetwork, IcecastOggCommentsAtOpenAndAfterATitleChange)
     EXPECT_TRUE(HasComment(TagList(b.ChannelGetTags(h, BASS_TAG_OGG)), "TITLE=Ogg Second"));
     EXPECT_TRUE(b.StreamFree(h));
 }
+
+TEST(BassNetwork, WmaAddOnOpensAnAsfFileOverHttp)
+{
+    TempFolder dir;
+    const std::string file = dir.File("tone.wma");
+    ASSERT_TRUE(MakeTone(file, Encoder::Wma, 440, 44100, 2, 2.0));
+    HttpFileServer server;
+    server.Serve("/tone.wma", file);
+    ASSERT_TRUE(server.Start());
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    ASSERT_TRUE(bass.InitDisk(dir.File("out.raw")));
+    ASSERT_TRUE(bass.wma().loaded());
+    // The core library does not read ASF; the add-on does, from the URL.
+    EXPECT_EQ(b.StreamCreateURL(server.Url("/tone.wma").c_str(), 0, BASS_STREAM_BLOCK, nullptr, nullptr), 0u);
+    const HSTREAM h = bass.wma().StreamCreateFile(FALSE, server.Url("/tone.wma").c_str(), 0, 0, 4);
+    ASSERT_NE(h, 0u);
+    BASS_CHANNELINFO info{};
+    ASSERT_TRUE(b.ChannelGetInfo(h, &info));
+    EXPECT_EQ(info.chans, 2u);
+    SyncRecorder ends;
+    ASSERT_NE(b.ChannelSetSync(h, BASS_SYNC_END, 0, &SyncRecorder::End, &ends), 0u);
+    ASSERT_TRUE(b.ChannelPlay(h, FALSE));
+    ASSERT_TRUE(ends.WaitFor(1, 8s));
+    const PcmAnalysis a = Analyse(ReadPcm(dir.File("out.raw")));
+    EXPECT_NEAR(a.seconds, 2.0, 0.1);
+    // The codec's noise adds a few zero crossings (ffmpeg's own decoding of
+    // the file counts the same 457 Hz).
+    EXPECT_NEAR(a.frequency, 440, 25);
+    EXPECT_TRUE(b.StreamFree(h));
+}
