@@ -6,6 +6,7 @@
 #include <string>
 
 #include "playlist/M3uFormat.h"
+#include "playlist/PathText.h"
 
 using namespace quaverly;
 
@@ -25,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const TListItem &a = first.Rows[i], &b = second.Rows[i];
         if (a.SubItems != b.SubItems)
             std::abort();
-        if (a.SubItems.size() >= 2 && a.Caption != b.Caption)
+        // Titles are read trimmed; a title made from a file name that starts
+        // or ends with blanks or control bytes comes back without them.
+        if (a.SubItems.size() >= 2 && TrimControl(a.Caption) != TrimControl(b.Caption))
             std::abort();
     }
     // The header rewrite of the written file reads back the same rows too.
