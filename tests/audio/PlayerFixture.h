@@ -57,6 +57,11 @@ inline const std::string &FixtureFolder()
             {"/bin/sh", std::string(QUAVERLY_SOURCE_DIR) + "/tests/audio/make-fixtures.sh", dir});
         if (pid <= 0 || WaitForExit(pid, 60000) != 0)
             return std::string();
+        static const std::string removeAtExit = dir;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(removeAtExit, ignored);
+        });
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", (dir + "/sdl-out.raw").c_str(), 1);
         return dir;

@@ -16,6 +16,7 @@ sox -n -r 44100 -b 16 -c 2 -t wav - synth 3 sine 440 gain -6 | lame --quiet -b 1
 sox -n -r 44100 -b 16 -c 1 -t wav - synth 3 sine 440 gain -6 | lame --quiet -m m -b 64 - mono.mp3
 ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=3" -ac 2 -c:a libvorbis -q:a 2 \
     -metadata title="Ogg Title" tone.ogg
+oggenc -Q -c "TITLE=Upper Title" -o upper.ogg tone-stereo.wav
 ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=2" -ac 6 -c:a libvorbis -q:a 2 surround.ogg
 ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=4" -ac 6 -c:a pcm_s16le surround.wav
 # A file the MPEG reader turns down, and one of a type nobody plays.
