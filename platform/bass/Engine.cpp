@@ -67,6 +67,9 @@ bool Engine::Init(int device, DWORD freq)
         SetError(BASS_ERROR_ALREADY);
         return false;
     }
+    // The host owns SIGINT and SIGTERM: without this hint SDL turns them into
+    // quit events nobody reads, and the program could no longer be ended.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         SetError(BASS_ERROR_DRIVER);
         return false;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 
 using namespace quaverly::test;
 using quaverly::BassApi;
@@ -110,6 +111,20 @@ TEST(BassOutput, InitFailsWhenTheDeviceDoesNotOpenAndWorksOnceItDoes)
     EXPECT_FALSE(b.Init(1, 44100, 0, nullptr, nullptr));  // already open
     EXPECT_TRUE(b.Free());
     EXPECT_FALSE(b.Free());
+}
+
+TEST(BassOutput, LeavesTheTerminationSignalsToTheHost)
+{
+    // A player that has opened its output must still end on SIGTERM/SIGINT.
+    TempFolder dir;
+    LoadedBass bass;
+    ASSERT_TRUE(bass.InitDisk(dir.File("out.raw")));
+    for (int sig : {SIGTERM, SIGINT}) {
+        struct sigaction now {};
+        ASSERT_EQ(sigaction(sig, nullptr, &now), 0);
+        EXPECT_EQ(now.sa_handler, SIG_DFL) << "signal " << sig;
+    }
+    EXPECT_TRUE(bass.api().Free());
 }
 
 TEST(BassOutput, StreamVolumeScalesTheLevelOnTheConfiguredScale)
