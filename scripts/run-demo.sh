@@ -12,6 +12,13 @@ if [ -z "${DISPLAY:-}" ]; then
     quaverly_x_start
     echo "run-demo: no display; the player runs on the private display $DISPLAY"
 fi
+# A machine without a sound device (a server, a container) still gets the
+# player with its playlist: the audio goes to SDL's null output instead.
+if [ -z "${SDL_AUDIODRIVER:-}" ] && [ ! -d /dev/snd ] && [ ! -S "${XDG_RUNTIME_DIR:-/nonexistent}/pulse/native" ] \
+        && [ ! -S "${XDG_RUNTIME_DIR:-/nonexistent}/pipewire-0" ]; then
+    export SDL_AUDIODRIVER=dummy
+    echo "run-demo: no sound device found; audio goes to SDL's dummy output"
+fi
 cd "$bin"
 status=0
 "$bin/quaverly" "$bin/demo.m3u" || status=$?
