@@ -51,7 +51,7 @@ inline void AppendLengthText(ByteVector& to, const std::string& text)
     PutText(to, to.size(), text);
 }
 
-struct OggSpec {
+struct OggLayout {
     int Channels = 2;
     std::uint32_t Rate = 44100;
     std::uint32_t Nominal = 128000;
@@ -65,14 +65,14 @@ struct OggSpec {
     std::size_t Id3v2Size = 0;  // an ID3v2 tag of this many bytes in front
 };
 
-inline ByteVector BuildOgg(const OggSpec& spec)
+inline ByteVector BuildOgg(const OggLayout& layout)
 {
     ByteVector file;
-    if (spec.Id3v2Size >= 10) {
-        ByteVector tag(spec.Id3v2Size, 0);
+    if (layout.Id3v2Size >= 10) {
+        ByteVector tag(layout.Id3v2Size, 0);
         PutText(tag, 0, "ID3");
         tag[3] = 3;
-        const std::size_t body = spec.Id3v2Size - 10;
+        const std::size_t body = layout.Id3v2Size - 10;
         tag[6] = static_cast<std::uint8_t>((body >> 21) & 0x7F);
         tag[7] = static_cast<std::uint8_t>((body >> 14) & 0x7F);
         tag[8] = static_cast<std::uint8_t>((body >> 7) & 0x7F);
@@ -80,24 +80,24 @@ inline ByteVector BuildOgg(const OggSpec& spec)
         Append(file, tag);
     }
     Append(file, OggPage(0, 1, 2));
-    Append(file, Identification(spec.Channels, spec.Rate, spec.Nominal));
+    Append(file, Identification(layout.Channels, layout.Rate, layout.Nominal));
     Append(file, OggPage(0, 3));
-    if (spec.WithComments) {
+    if (layout.WithComments) {
         file.push_back(3);
         PutText(file, file.size(), "vorbis");
-        AppendLengthText(file, spec.VendorText);
+        AppendLengthText(file, layout.VendorText);
         const std::uint32_t count =
-            spec.CommentCount == 0xFFFFFFFF ? static_cast<std::uint32_t>(spec.Comments.size()) : spec.CommentCount;
+            layout.CommentCount == 0xFFFFFFFF ? static_cast<std::uint32_t>(layout.Comments.size()) : layout.CommentCount;
         PutLe(file, file.size(), count, 4);
-        for (const std::string& comment : spec.Comments)
+        for (const std::string& comment : layout.Comments)
             AppendLengthText(file, comment);
         file.push_back(1);
     }
-    const ByteVector last = OggPage(spec.LastGranule, 1, 4);
-    const std::size_t tail = spec.WithLastPage ? last.size() + 200 : 0;
-    if (spec.TotalSize > file.size() + tail)
-        file.resize(spec.TotalSize - tail, 0);
-    if (spec.WithLastPage) {
+    const ByteVector last = OggPage(layout.LastGranule, 1, 4);
+    const std::size_t tail = layout.WithLastPage ? last.size() + 200 : 0;
+    if (layout.TotalSize > file.size() + tail)
+        file.resize(layout.TotalSize - tail, 0);
+    if (layout.WithLastPage) {
         Append(file, last);
         file.resize(file.size() + 200, 0x55);
     }

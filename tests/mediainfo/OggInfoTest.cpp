@@ -19,10 +19,10 @@ ByteVector ReadAll(const std::string& name)
     return ByteVector(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TOggInfo ReadBuilt(const TempFolder& dir, const OggSpec& spec, bool expected = true)
+TOggInfo ReadBuilt(const TempFolder& dir, const OggLayout& layout, bool expected = true)
 {
     TOggInfo ogg;
-    EXPECT_EQ(expected, ogg.ReadInfo(dir.Write("built.ogg", BuildOgg(spec))));
+    EXPECT_EQ(expected, ogg.ReadInfo(dir.Write("built.ogg", BuildOgg(layout))));
     return ogg;
 }
 
