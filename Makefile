@@ -26,7 +26,9 @@ run: build
 test: build
 	./scripts/run-tests.sh $(BUILD)
 
+# The benchmarks also install the players they compare against.
 bench: build
+	@./scripts/install-deps.sh deps/bench-packages.txt
 	./scripts/run-bench.sh $(BUILD)
 
 clean:

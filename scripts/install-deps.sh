@@ -1,9 +1,10 @@
 #!/bin/sh
-# Installs, with apt-get, the Debian packages of deps/debian-packages.txt that
-# are missing. Quick when nothing is missing: dpkg is asked first.
+# Installs, with apt-get, the Debian packages of a list (deps/debian-packages.txt
+# unless another is given) that are missing. Quick when nothing is missing:
+# dpkg is asked first.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-list="$here/deps/debian-packages.txt"
+list="${1:-$here/deps/debian-packages.txt}"
 missing=""
 for pkg in $(grep -v '^[[:space:]]*#' "$list" | tr -s ' \t' '\n' | grep -v '^$'); do
     status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
