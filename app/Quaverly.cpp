@@ -1,6 +1,7 @@
 // The program entry: the single-instance rule, the X display, the
 // application object, the main window and its shell, the message loop.
 #include <QApplication>
+#include <QFont>
 #include <QGuiApplication>
 #include <QScreen>
 #include <cstdio>
@@ -119,6 +120,11 @@ int main(int argc, char **argv)
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quaverly"));
+    // The CJK face has no hints of its own: the auto-hinter would read
+    // glyphs across megabytes of the font file at start-up to measure it.
+    QFont unhinted = QApplication::font();
+    unhinted.setHintingPreference(QFont::PreferNoHinting);
+    QApplication::setFont(unhinted);
 
     TFormModel form;
 #ifdef QUAVERLY_HAVE_FORM_RESOURCE
