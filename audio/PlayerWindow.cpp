@@ -1,9 +1,10 @@
 #include "audio/PlayerWindow.h"
 
+#include <QAbstractEventDispatcher>
 #include <QMetaObject>
 #include <QSocketNotifier>
+#include <QThread>
 
-#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -14,18 +15,6 @@ namespace quaverly::audio {
 namespace {
 
 xcb_connection_t *Conn(void *c) { return static_cast<xcb_connection_t *>(c); }
-
-xcb_connection_t *Connect(int *screen)
-{
-    if (!std::getenv("DISPLAY"))
-        return nullptr;
-    xcb_connection_t *c = xcb_connect(nullptr, screen);
-    if (c && xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        c = nullptr;
-    }
-    return c;
-}
 
 std::uint32_t Atom(xcb_connection_t *c, const char *name)
 {
@@ -43,86 +32,98 @@ void SetText(xcb_connection_t *c, XWindow w, std::uint32_t property, std::uint32
 
 PlayerWindow::PlayerWindow(Handler handler, QObject *parent) : QObject(parent), handler_(std::move(handler))
 {
-    int screenNumber = 0;
-    xcb_connection_t *recv = Connect(&screenNumber);
-    if (!recv)
+    drainTimer_.setSingleShot(true);
+    drainTimer_.setInterval(0);
+    connect(&drainTimer_, &QTimer::timeout, this, &PlayerWindow::Drain);
+    // Posts made while the loop runs are handled before it sleeps again.
+    if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance(thread()))
+        connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &PlayerWindow::DrainIfPosted, Qt::DirectConnection);
+
+    if (!std::getenv("DISPLAY"))
         return;
-    xcb_connection_t *send = Connect(nullptr);
-    if (!send) {
-        xcb_disconnect(recv);
+    int screenNumber = 0;
+    xcb_connection_t *c = xcb_connect(nullptr, &screenNumber);
+    if (!c || xcb_connection_has_error(c)) {
+        if (c)
+            xcb_disconnect(c);
         return;
     }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(recv));
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (int i = 0; i < screenNumber && it.rem; ++i)
         xcb_screen_next(&it);
     if (!it.rem) {
-        xcb_disconnect(recv);
-        xcb_disconnect(send);
+        xcb_disconnect(c);
         return;
     }
-    const XWindow w = xcb_generate_id(recv);
+    const XWindow w = xcb_generate_id(c);
     const std::uint32_t values[] = {1}; // override-redirect: no window manager ever takes it
-    xcb_create_window(recv, XCB_COPY_FROM_PARENT, w, it.data->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, it.data->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
                       XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, values);
-    SetText(recv, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, Title);
-    SetText(recv, w, Atom(recv, "_NET_WM_NAME"), Atom(recv, "UTF8_STRING"), Title);
+    SetText(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, Title);
+    SetText(c, w, Atom(c, "_NET_WM_NAME"), Atom(c, "UTF8_STRING"), Title);
     const std::string wmClass = std::string("quaverly") + '\0' + ClassName + '\0';
-    SetText(recv, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, wmClass);
-    playerAtom_ = Atom(recv, "QUAVERLY_PLAYER_MESSAGE");
-    sendingDataAtom_ = Atom(recv, "WM_SendingData");
-    xcb_flush(recv);
+    SetText(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, wmClass);
+    playerAtom_ = Atom(c, PlayerMessageAtom);
+    sendingDataAtom_ = Atom(c, "WM_SendingData");
+    xcb_flush(c);
 
-    recv_ = recv;
-    send_ = send;
+    conn_ = c;
     window_ = w;
-    notifier_ = new QSocketNotifier(xcb_get_file_descriptor(recv), QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] { ReadX(); });
+    notifier_ = new QSocketNotifier(xcb_get_file_descriptor(c), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &PlayerWindow::Drain);
 }
 
 PlayerWindow::~PlayerWindow()
 {
     if (notifier_)
         notifier_->setEnabled(false);
-    {
-        std::lock_guard<std::mutex> lock(sendMutex_);
-        if (send_)
-            xcb_disconnect(Conn(send_));
-        send_ = nullptr;
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    if (conn_) {
+        xcb_destroy_window(Conn(conn_), window_);
+        xcb_flush(Conn(conn_));
+        xcb_disconnect(Conn(conn_));
+        conn_ = nullptr;
     }
-    if (recv_) {
-        xcb_destroy_window(Conn(recv_), window_);
-        xcb_flush(Conn(recv_));
-        xcb_disconnect(Conn(recv_));
+}
+
+void PlayerWindow::TakeInX()
+{
+    if (!conn_ || connectionLost_)
+        return;
+    while (xcb_generic_event_t *e = xcb_poll_for_event(Conn(conn_))) {
+        std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> owned(e, &std::free);
+        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
+            continue;
+        const auto *cm = reinterpret_cast<const xcb_client_message_event_t *>(e);
+        if (cm->format != 32)
+            continue;
+        if (cm->type == playerAtom_)
+            queue_.push_back({std::int32_t(cm->data.data32[0]), std::int32_t(cm->data.data32[1]),
+                              std::int32_t(cm->data.data32[2])});
+        else if (cm->type == sendingDataAtom_)
+            queue_.push_back({std::int32_t(SendingData), std::int32_t(cm->data.data32[0]),
+                              std::int32_t(cm->data.data32[1])});
     }
+    // The display went away: nothing more will arrive through it.
+    connectionLost_ = xcb_connection_has_error(Conn(conn_)) != 0;
 }
 
 void PlayerWindow::Post(std::uint32_t msg, std::int32_t wParam, std::int32_t lParam)
 {
-    if (window_ != 0) {
-        xcb_client_message_event_t ev{};
-        ev.response_type = XCB_CLIENT_MESSAGE;
-        ev.format = 32;
-        ev.window = window_;
-        ev.type = playerAtom_;
-        ev.data.data32[0] = msg;
-        ev.data.data32[1] = std::uint32_t(wParam);
-        ev.data.data32[2] = std::uint32_t(lParam);
-        std::lock_guard<std::mutex> lock(sendMutex_);
-        if (send_) {
-            // No event mask: the event goes to the window's creator, the receiving connection.
-            xcb_send_event(Conn(send_), 0, window_, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&ev));
-            // A round trip: when Post returns, the server has queued the
-            // message, so it is ordered before anything sent afterwards by
-            // any client, as a posted message is.
-            std::free(xcb_get_input_focus_reply(Conn(send_), xcb_get_input_focus(Conn(send_)), nullptr));
-        }
-        return;
-    }
+    bool schedule = false;
     {
         std::lock_guard<std::mutex> lock(queueMutex_);
+        TakeInX();
         queue_.push_back({std::int32_t(msg), wParam, lParam});
+        schedule = !drainScheduled_;
+        drainScheduled_ = true;
     }
-    QMetaObject::invokeMethod(this, [this] { DrainQueue(); }, Qt::QueuedConnection);
+    if (!schedule)
+        return;
+    if (QThread::currentThread() == thread())
+        drainTimer_.start(); // usually the loop drains before it blocks and this never fires
+    else
+        QMetaObject::invokeMethod(this, &PlayerWindow::Drain, Qt::QueuedConnection);
 }
 
 void PlayerWindow::PostTitle(std::uint32_t msg, std::int32_t wParam, const std::string &title)
@@ -149,49 +150,43 @@ std::string PlayerWindow::TakeTitle(std::int32_t key)
     return title;
 }
 
-void PlayerWindow::DispatchPending()
-{
-    if (recv_)
-        ReadX();
-    else
-        DrainQueue();
-}
+void PlayerWindow::DispatchPending() { Drain(); }
 
-void PlayerWindow::ReadX()
+void PlayerWindow::DrainIfPosted()
 {
-    if (!recv_)
-        return;
-    while (xcb_generic_event_t *e = xcb_poll_for_event(Conn(recv_))) {
-        std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> owned(e, &std::free);
-        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
-            continue;
-        const auto *cm = reinterpret_cast<const xcb_client_message_event_t *>(e);
-        if (cm->format != 32)
-            continue;
-        if (cm->type == playerAtom_)
-            handler_(cm->data.data32[0], std::int32_t(cm->data.data32[1]), std::int32_t(cm->data.data32[2]));
-        else if (cm->type == sendingDataAtom_)
-            handler_(SendingData, std::int32_t(cm->data.data32[0]), std::int32_t(cm->data.data32[1]));
-        if (!recv_)
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        if (!drainScheduled_)
             return;
     }
-    if (xcb_connection_has_error(Conn(recv_)) && notifier_)
-        notifier_->setEnabled(false); // the display went away: nothing more will arrive
+    Drain();
 }
 
-void PlayerWindow::DrainQueue()
+void PlayerWindow::Drain()
 {
+    // Runs only on the UI thread. The handler is called without the lock, so
+    // it may post, and a nested event loop inside it goes on draining in order.
+    bool lost = false;
     for (;;) {
-        std::array<std::int32_t, 3> m;
+        Message m;
         {
             std::lock_guard<std::mutex> lock(queueMutex_);
             if (queue_.empty())
-                return;
+                TakeInX();
+            if (queue_.empty()) {
+                drainScheduled_ = false;
+                lost = connectionLost_;
+                break;
+            }
             m = queue_.front();
             queue_.pop_front();
         }
         handler_(std::uint32_t(m[0]), m[1], m[2]);
     }
+    if (drainTimer_.isActive())
+        drainTimer_.stop();
+    if (lost && notifier_ && notifier_->isEnabled())
+        notifier_->setEnabled(false);
 }
 
 } // namespace quaverly::audio

@@ -1,23 +1,32 @@
 #pragma once
 // PlayerWindow: the audio player's hidden top-level X11 window (never
-// mapped). Library threads post messages to it from any thread; the outside
-// visualisation program sends it the registered message "WM_SendingData".
-// Both arrive as ClientMessages through the X server, so the handler sees
-// them on the UI thread, one at a time, in arrival order.
+// mapped) and the one queue of its messages. Every message is handled on the
+// UI thread, one at a time, in arrival order.
 //
-// Posting uses a second connection guarded by a mutex, and returns once the
-// server has queued the message; the receiving
-// connection is read only on the UI thread (a QSocketNotifier on its socket),
-// so no event can sit unseen in xcb's queue. Without a display the window
-// falls back to an in-process queue drained by the Qt event loop, with the
-// same order and thread guarantees.
+// Two roads lead into the queue:
+// - Post, from any thread of this process (the library's sync procedures,
+//   the spectrum tick): the message is appended under the queue's lock, with
+//   no trip through the X server.
+// - ClientMessages that other X clients send to the window (the outside
+//   visualisation program's "WM_SendingData"): they are moved from the
+//   connection into the queue whenever the queue is touched. A Post first
+//   takes in whatever the X server has already delivered to this process, so
+//   a command that reached us before a post is handled before it.
+//
+// The UI thread drains the queue when its event loop is about to block (a
+// post from the UI thread itself then costs no wake-up at all), from a
+// zero-time timer when the loop is only being pumped, on a queued call after
+// a post from another thread, and when the connection's socket turns
+// readable. Without a display the window is absent and the queue works
+// alone, with the same order and thread guarantees.
 #include "audio/VisFrame.h"
 #include "platform/X11WindowSystem.h"
 
 #include <QObject>
+#include <QTimer>
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -36,9 +45,13 @@ public:
     static constexpr std::uint32_t SendingData = 0xC000;
     static constexpr const char *ClassName = visframe::PlayerWindowClass;
     static constexpr const char *Title = visframe::PlayerWindowTitle;
+    // The ClientMessage type under which another client may send the
+    // player's own messages (number, wParam, lParam in data.l[0..2]).
+    static constexpr const char *PlayerMessageAtom = "QUAVERLY_PLAYER_MESSAGE";
 
     using Handler = std::function<void(std::uint32_t msg, std::int32_t wParam, std::int32_t lParam)>;
 
+    // Lives on the thread that creates it: that is the UI thread.
     explicit PlayerWindow(Handler handler, QObject *parent = nullptr);
     ~PlayerWindow() override;
 
@@ -57,20 +70,26 @@ public:
     void DispatchPending();
 
 private:
-    void ReadX();
-    void DrainQueue();
+    using Message = std::array<std::int32_t, 3>;
+
+    // Moves the ClientMessages already delivered by the X server into the
+    // queue. Called with queueMutex_ held.
+    void TakeInX();
+    void Drain();
+    void DrainIfPosted();
 
     Handler handler_;
-    void *recv_ = nullptr;   // xcb_connection_t*, UI thread only
-    void *send_ = nullptr;   // xcb_connection_t*, under sendMutex_
-    std::mutex sendMutex_;
+    void *conn_ = nullptr; // xcb_connection_t*; its events are read only under queueMutex_
     XWindow window_ = 0;
     std::uint32_t playerAtom_ = 0;
     std::uint32_t sendingDataAtom_ = 0;
     QSocketNotifier *notifier_ = nullptr;
+    QTimer drainTimer_;    // zero-time, single shot, UI thread only
 
-    std::mutex queueMutex_; // without a display
-    std::deque<std::array<std::int32_t, 3>> queue_;
+    std::mutex queueMutex_;
+    std::deque<Message> queue_;
+    bool drainScheduled_ = false; // a drain is on its way (guarded by queueMutex_)
+    bool connectionLost_ = false; // guarded by queueMutex_
 
     std::mutex titleMutex_;
     std::map<std::int32_t, std::string> titles_;

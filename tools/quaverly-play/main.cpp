@@ -12,13 +12,18 @@
 #include "ui/IDialogs.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 
-#include <atomic>
+#include <algorithm>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
+#include <string_view>
+#include <unistd.h>
 #include <vector>
 
 using namespace quaverly;
@@ -40,15 +45,39 @@ public:
     }
 };
 
-std::atomic<bool> g_interrupted{false};
+// SIGINT and SIGTERM write one byte into this pipe; the event loop wakes on
+// it, so nothing polls for a signal that has not come.
+int g_signalPipe[2] = {-1, -1};
 
-extern "C" void OnSignal(int) { g_interrupted = true; }
-
-void Line(const std::string &json)
+extern "C" void OnSignal(int)
 {
-    std::fputs(json.c_str(), stdout);
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void Line(std::string_view json)
+{
+    std::fwrite(json.data(), 1, json.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+}
+
+// The band line is written 40 times a second: built in place, no allocation.
+void BandsLine(const TBandOut &bands)
+{
+    static constexpr std::string_view head = "{\"event\": \"bands\", \"BandOut\": [";
+    char line[head.size() + 19 * 7 + 4];
+    char *p = std::copy(head.begin(), head.end(), line);
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        if (i) {
+            *p++ = ',';
+            *p++ = ' ';
+        }
+        p = std::to_chars(p, line + sizeof line, bands[i]).ptr;
+    }
+    *p++ = ']';
+    *p++ = '}';
+    Line(std::string_view(line, std::size_t(p - line)));
 }
 
 std::string StreamInfoJson(const TStreamInfo &i)
@@ -112,12 +141,7 @@ public:
             Line("{\"event\": \"downloaded\", \"Duration\": " + JsonString(duration) + "}");
         };
         if (options_.bands)
-            player_.OnNewFFTData = [](TAudioPlayer &, TBandOut &bands) {
-                std::string line = "{\"event\": \"bands\", \"BandOut\": [";
-                for (std::size_t i = 0; i < bands.size(); ++i)
-                    line += (i ? ", " : "") + std::to_string(bands[i]);
-                Line(line + "]}");
-            };
+            player_.OnNewFFTData = [](TAudioPlayer &, TBandOut &bands) { BandsLine(bands); };
         positionTimer_.setInterval(1000);
         QObject::connect(&positionTimer_, &QTimer::timeout, [this] { Tick(); });
     }
@@ -193,14 +217,14 @@ int main(int argc, char **argv)
     }
     // The audio output installs its own SIGINT/SIGTERM handlers that only
     // queue a note nobody reads; take the signals back so they end the run.
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        std::perror("quaverly-play: pipe");
+        return 1;
+    }
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [] { QCoreApplication::exit(130); });
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    QTimer signalPoll;
-    QObject::connect(&signalPoll, &QTimer::timeout, [] {
-        if (g_interrupted)
-            QCoreApplication::exit(130);
-    });
-    signalPoll.start(50);
 
     Session session(player, options);
     QTimer::singleShot(0, [&session] { session.Next(); });
