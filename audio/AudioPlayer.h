@@ -100,6 +100,9 @@ public:
     PlayerWindow *Window() const { return window_.get(); }
     TVisThread *VisThread() const { return vis_.get(); }
     const TPlayerLibrary &Library() const { return lib_; }
+    // The binding's entry points, for a test double to wrap: the library
+    // here never reports an 8-bit channel, yet the player must refuse one.
+    TPlayerLibrary &Library() { return lib_; }
 
     TNotifyEvent OnPlayEnd;
     TNotifyNewFFTDataEvent OnNewFFTData;
