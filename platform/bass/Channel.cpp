@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace quaverly::bass {
@@ -18,6 +19,12 @@ namespace {
 constexpr int kLocalChunk = 2048;  // frames decoded at a time
 constexpr int kNetworkChunk = 4096;
 constexpr size_t kMaxTagVersions = 16;
+
+int64_t NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 }  // namespace
 
@@ -45,7 +52,9 @@ void Channel::Attach(std::unique_ptr<Decoder> decoder)
     const int chunk = network_ ? kNetworkChunk : kLocalChunk;
     {
         std::lock_guard lock(mutex_);
-        ring_.assign((fillTarget_ + size_t(chunk) * 2) * size_t(channels_), 0);
+        // Room also for the device buffer being heard, which stays behind rd_.
+        const size_t heard = std::max<size_t>(8192, size_t(rate_) / 5);
+        ring_.assign((fillTarget_ + size_t(chunk) * 2 + heard) * size_t(channels_), 0);
         lengthFrames_ = decoder->LengthFrames();
         fileSize_ = decoder->FileSize();
         fileDownloaded_ = decoder->FileDownloaded();
@@ -89,8 +98,15 @@ void Channel::Consume(size_t frames)
 {
     rd_ += frames * size_t(channels_);
     playFrame_ += int64_t(frames);
-    if (rd_ == wr_)
-        rd_ = wr_ = 0;
+}
+
+size_t Channel::HeardBehind() const
+{
+    if (histFrames_ == 0)
+        return 0;
+    const int64_t elapsed = std::max<int64_t>(NowNs() - mixAt_, 0);
+    const auto heard = size_t(std::min<int64_t>(elapsed / 1000 * rate_ / 1000000, int64_t(histFrames_)));
+    return histFrames_ - heard;
 }
 
 bool Channel::Produce(int maxFrames)
@@ -117,9 +133,12 @@ bool Channel::Produce(int maxFrames)
     }
     const size_t samples = size_t(n) * size_t(channels_);
     if (wr_ + samples > ring_.size()) {
-        std::memmove(ring_.data(), ring_.data() + rd_, (wr_ - rd_) * sizeof(int16_t));
-        wr_ -= rd_;
-        rd_ = 0;
+        // The last device buffer's samples stay: they are being heard.
+        const size_t keep = std::min(rd_, histFrames_ * size_t(channels_));
+        const size_t from = rd_ - keep;
+        std::memmove(ring_.data(), ring_.data() + from, (wr_ - from) * sizeof(int16_t));
+        wr_ -= from;
+        rd_ -= from;
         if (wr_ + samples > ring_.size())
             ring_.resize(wr_ + samples);
     }
@@ -166,6 +185,8 @@ bool Channel::SeekTo(int64_t frame)
         std::lock_guard lock(mutex_);
         rd_ = wr_ = 0;
         playFrame_ = frame;
+        histFrames_ = 0;
+        stoppedAt_ = -1;
         sourceEnded_ = false;
         ended_ = false;
         swr_free(&outSwr_);
@@ -187,7 +208,9 @@ QWORD Channel::Length()
 QWORD Channel::Position()
 {
     std::lock_guard lock(mutex_);
-    return QWORD(playFrame_) * frameBytes();
+    if (!playing_ && stoppedAt_ >= 0)
+        return QWORD(stoppedAt_) * frameBytes();
+    return QWORD(playFrame_ - int64_t(HeardBehind())) * frameBytes();
 }
 
 bool Channel::SetPosition(QWORD bytes)
@@ -224,12 +247,18 @@ bool Channel::Play(bool restart)
     std::lock_guard lock(mutex_);
     playing_ = true;
     ended_ = false;
+    stoppedAt_ = -1;
+    // What the device still held when it stopped has been heard by now or
+    // is lost with the stop; play goes on after it.
+    histFrames_ = 0;
     return true;
 }
 
 void Channel::Stop()
 {
     std::lock_guard lock(mutex_);
+    if (playing_)
+        stoppedAt_ = playFrame_ - int64_t(HeardBehind());
     playing_ = false;
 }
 
@@ -247,7 +276,7 @@ DWORD Channel::GetData(void *buffer, DWORD length)
 {
     if (length == BASS_DATA_AVAILABLE) {
         std::lock_guard lock(mutex_);
-        return DWORD(Frames() * frameBytes());
+        return DWORD((Frames() + HeardBehind()) * frameBytes());
     }
     if (!buffer)
         return DWORD(-1);
@@ -256,16 +285,18 @@ DWORD Channel::GetData(void *buffer, DWORD length)
         const bool individual = (length & BASS_DATA_FFT_INDIVIDUAL) != 0 && channels_ > 1;
         FillLocal(size_t(n));
         std::lock_guard lock(mutex_);
-        const int frames = int(std::min(Frames(), size_t(n)));
+        const size_t behind = HeardBehind();
+        const int16_t *from = HeardHead();
+        const int frames = int(std::min(Frames() + behind, size_t(n)));
         auto *out = static_cast<float *>(buffer);
         if (!individual) {
-            if (!spectrum_.Compute(Head(), frames, channels_, -1, n, out))
+            if (!spectrum_.Compute(from, frames, channels_, -1, n, out))
                 return DWORD(-1);
             return DWORD(n / 2 * sizeof(float));
         }
         fftScratch_.resize(size_t(n / 2));
         for (int c = 0; c < channels_; ++c) {
-            if (!spectrum_.Compute(Head(), frames, channels_, c, n, fftScratch_.data()))
+            if (!spectrum_.Compute(from, frames, channels_, c, n, fftScratch_.data()))
                 return DWORD(-1);
             for (int k = 0; k < n / 2; ++k)
                 out[size_t(k) * size_t(channels_) + size_t(c)] = fftScratch_[size_t(k)];
@@ -295,10 +326,11 @@ DWORD Channel::GetData(void *buffer, DWORD length)
         FillLocal(want);
     }
     std::lock_guard lock(mutex_);
-    const size_t n = std::min(want, Frames());
+    const size_t behind = decodeOnly_ ? 0 : HeardBehind();
+    const size_t n = std::min(want, Frames() + behind);
     if (n == 0 && decodeOnly_ && sourceEnded_)
         return DWORD(-1);
-    std::memcpy(buffer, Head(), n * frameBytes());
+    std::memcpy(buffer, HeardHead(), n * frameBytes());
     if (decodeOnly_) {
         Consume(n);
         space_.notify_all();
@@ -422,6 +454,10 @@ bool Channel::Mix(float *acc, int frames, int outRate, float gain)
         std::lock_guard lock(mutex_);
         if (!playing_)
             return false;
+        // This buffer replaces the last one at the device from now on.
+        const int64_t startFrame = playFrame_;
+        histFrames_ = 0;
+        mixAt_ = NowNs();
         const int outCh = std::min(channels_, 2);
         int done = 0;
         auto add = [&](const float *src, int n, int at) {
@@ -486,6 +522,7 @@ bool Channel::Mix(float *acc, int frames, int outRate, float gain)
                 swrFlushed_ = true;
             }
         }
+        histFrames_ = size_t(playFrame_ - startFrame);
         if (done == 0 && sourceEnded_ && Frames() == 0 && (!outSwr_ || swrFlushed_)) {
             // The previous buffer carried the last sample and has been
             // handed to the device: the channel has played out.

@@ -75,6 +75,11 @@ private:
     size_t Frames() const { return (wr_ - rd_) / size_t(channels_); }  // mutex_ held
     const int16_t *Head() const { return ring_.data() + rd_; }  // mutex_ held
     void Consume(size_t frames);  // mutex_ held
+    // Frames of the last device buffer not yet heard: the play position lies
+    // this far behind rd_ (mutex_ held).
+    size_t HeardBehind() const;
+    // The first sample to be heard now, and the frames held from there on.
+    const int16_t *HeardHead() const { return Head() - HeardBehind() * size_t(channels_); }  // mutex_ held
     // Decodes one chunk; false at the end of the data.
     bool Produce(int maxFrames);
     // Decodes a local stream until `frames` are ahead or the data ended.
@@ -100,6 +105,11 @@ private:
     std::vector<int16_t> ring_;
     size_t rd_ = 0, wr_ = 0;  // samples
     int64_t playFrame_ = 0;  // frame at rd_
+    // The last device buffer took the histFrames_ frames before rd_ (they
+    // stay in the ring) and started to be heard at mixAt_ (steady clock, ns).
+    size_t histFrames_ = 0;
+    int64_t mixAt_ = 0;
+    int64_t stoppedAt_ = -1;  // the position heard when Stop was called
     bool sourceEnded_ = false;
     bool playing_ = false;
     bool ended_ = false;

@@ -1,5 +1,7 @@
 #include "platform/bass/Engine.h"
 
+#include "platform/bass/FfmpegDecoder.h"
+
 #include <SDL.h>
 
 extern "C" {
@@ -10,6 +12,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace quaverly::bass {
 
@@ -78,7 +81,10 @@ bool Engine::Init(int device, DWORD freq)
     want.freq = freq ? int(freq) : 44100;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
-    want.samples = 1024;
+    // A device buffer of about 93 ms wakes the device's thread 11 times a
+    // second instead of 43; what is being heard inside the buffer is
+    // reckoned from the time it was filled (see Channel::HeardBehind).
+    want.samples = 4096;
     want.callback = &Engine::Callback;
     want.userdata = this;
     SDL_AudioSpec have{};
@@ -93,6 +99,8 @@ bool Engine::Init(int device, DWORD freq)
     mixList_.reserve(64);
     device_ = id;
     lock.unlock();  // the device's thread takes the lock once it runs
+    static std::once_flag warmed;
+    std::call_once(warmed, &FfmpegDecoder::WarmUp);
     SDL_PauseAudioDevice(id, 0);
     SetError(BASS_OK);
     return true;
