@@ -1,7 +1,9 @@
 #include "playlist/M3uFormat.h"
 
+#include <algorithm>
 #include <charconv>
-#include <unordered_set>
+#include <cstdint>
+#include <cstring>
 
 #include "playlist/PathText.h"
 
@@ -12,9 +14,9 @@ namespace {
 constexpr std::string_view kHeaderTag = "#EXTM3U";
 constexpr std::string_view kInfoTag = "#EXTINF:";
 // Stands for the absence of a previous line: neither a comment nor a path.
-const std::string kPlaceholder = "!";
+constexpr std::string_view kPlaceholder = "!";
 
-bool IsComment(const std::string &line) { return !line.empty() && line[0] == '#'; }
+bool IsComment(std::string_view line) { return !line.empty() && line[0] == '#'; }
 
 bool IsInfoLine(std::string_view line)
 {
@@ -38,75 +40,173 @@ int DecimalOrZero(std::string_view text)
     return value;
 }
 
-// The row an "#EXTINF:" line opens; its path is inserted in front of the
-// sub-items when the next line comes.
-TListItem RowOfInfoLine(const std::string &line)
+// Case-insensitive (ASCII) hash of a path, eight bytes at a time: each word
+// has its lower-case letters turned upper before it is mixed in.
+uint64_t UpperHash(std::string_view text)
+{
+    constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
+    size_t i = 0;
+    for (;;) {
+        uint64_t w = 0;
+        const size_t n = std::min<size_t>(8, text.size() - i);
+        if (n == 0)
+            break;
+        std::memcpy(&w, text.data() + i, n);
+        const uint64_t low7 = w & ~highs;
+        const uint64_t atLeastA = low7 + ones * (0x80 - 'a');
+        const uint64_t aboveZ = low7 + ones * (0x80 - 'z' - 1);
+        const uint64_t lower = atLeastA & ~aboveZ & ~w & highs;
+        w -= lower >> 2;  // 0x80 >> 2 is the distance between the cases
+        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+        i += n;
+    }
+    return h;
+}
+
+// The upper-cased paths accepted so far, as an open-addressing table of
+// line numbers: no allocation per path, and a list of n paths costs O(n)
+// probes.
+class TAcceptedPaths {
+public:
+    TAcceptedPaths(const std::vector<std::string_view> &lines) : lines_(lines)
+    {
+        size_t capacity = 16;
+        while (capacity < lines.size() * 2)
+            capacity *= 2;
+        slots_.assign(capacity, Empty);
+    }
+    // Adds line `index` unless an equal path (ASCII case aside) is there;
+    // tells whether it was added. At most every line is added, so the table
+    // stays at most half full.
+    bool Insert(uint32_t index)
+    {
+        const std::string_view path = lines_[index];
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = UpperHash(path) & mask;; i = (i + 1) & mask) {
+            if (slots_[i] == Empty) {
+                slots_[i] = index;
+                return true;
+            }
+            if (SameTextAscii(lines_[slots_[i]], path))
+                return false;
+        }
+    }
+
+private:
+    static constexpr uint32_t Empty = UINT32_MAX;
+    const std::vector<std::string_view> &lines_;
+    std::vector<uint32_t> slots_;
+};
+
+// The row of an "#EXTINF:" line and the path line after it.
+TListItem RowOfInfoLine(std::string_view line, std::string_view path)
 {
     TListItem row;
     const size_t comma = line.find(',');
-    if (comma == std::string::npos) {
-        row.Caption = std::string(TrimControl(std::string_view(line).substr(kInfoTag.size())));
-        row.SubItems = {"0"};
+    std::string_view seconds;
+    int n = 0;
+    if (comma != std::string_view::npos && comma > kInfoTag.size()) {
+        seconds = TrimControl(line.substr(kInfoTag.size(), comma - kInfoTag.size()));
+        n = DecimalOrZero(seconds);
+    }
+    row.SubItems.reserve(comma == std::string_view::npos ? 2 : comma == kInfoTag.size() ? 1 : n >= 1 ? 3 : 2);
+    row.SubItems.emplace_back(path);
+    if (comma == std::string_view::npos) {
+        row.Caption = std::string(TrimControl(line.substr(kInfoTag.size())));
+        row.SubItems.emplace_back("0");
         return row;
     }
-    row.Caption = std::string(TrimControl(std::string_view(line).substr(comma + 1)));
+    row.Caption = std::string(TrimControl(line.substr(comma + 1)));
     if (comma > kInfoTag.size()) {
-        const std::string_view seconds =
-            TrimControl(std::string_view(line).substr(kInfoTag.size(), comma - kInfoTag.size()));
-        const int n = DecimalOrZero(seconds);
-        if (n >= 1)
-            row.SubItems = {std::string(seconds), FormatDuration(n)};
-        else
-            row.SubItems = {"0"};
+        if (n >= 1) {
+            row.SubItems.emplace_back(seconds);
+            row.SubItems.push_back(FormatDuration(n));
+        } else {
+            row.SubItems.emplace_back("0");
+        }
     }
     return row;
 }
 
 }  // namespace
 
-std::vector<std::string> SplitLines(std::string_view bytes)
+std::vector<std::string_view> SplitLines(std::string_view bytes)
 {
     const size_t nul = bytes.find('\0');
     if (nul != std::string_view::npos)
         bytes = bytes.substr(0, nul);
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
+    lines.reserve(size_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     size_t start = 0;
     while (start < bytes.size()) {
-        size_t end = start;
-        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
-            ++end;
-        lines.emplace_back(bytes.substr(start, end - start));
-        if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
-            ++end;
+        const size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+        lines.push_back(bytes.substr(start, end - start));
         start = end + 1;
+        if (end < bytes.size() && bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n')
+            ++start;
     }
     return lines;
 }
 
 TM3uContent ParseM3u(std::string_view bytes, const TFileExists &exists)
 {
+    return ParseM3u(bytes, TFilesExist([&exists](const std::vector<std::string_view> &paths) {
+                        std::vector<bool> found(paths.size());
+                        for (size_t i = 0; i < paths.size(); ++i)
+                            found[i] = exists && exists(std::string(paths[i]));
+                        return found;
+                    }));
+}
+
+TM3uContent ParseM3u(std::string_view bytes, const TFilesExist &exist)
+{
     TM3uContent out;
-    std::vector<std::string> lines;
+    // Every line below is a view into `bytes`; only the rows copy text.
+    std::vector<std::string_view> lines = SplitLines(bytes);
 
     // Clean-up: trimmed lines that are comments, contain a comma, are URLs or
-    // name an existing file. The comma rule keeps such lines unchecked.
-    for (const std::string &raw : SplitLines(bytes)) {
+    // name an existing file. The comma rule keeps such lines unchecked. The
+    // remaining lines are checked all at once, so the file system can be
+    // asked folder by folder.
+    std::vector<size_t> checked;
+    std::vector<std::string_view> checkPaths;
+    size_t kept = 0;
+    for (const std::string_view raw : lines) {
         const std::string_view line = TrimControl(raw);
-        if (!line.empty()) {
-            std::string text(line);
-            if (text[0] == '#' || text.find(',') != std::string::npos || IsUrl(text) || (exists && exists(text))) {
-                lines.push_back(std::move(text));
-                continue;
-            }
+        if (line.empty()) {
+            out.Repaired = true;
+            continue;
         }
-        out.Repaired = true;
+        if (line[0] != '#' && line.find(',') == std::string_view::npos && !IsUrl(line)) {
+            checked.push_back(kept);
+            checkPaths.push_back(line);
+        }
+        lines[kept++] = line;
+    }
+    lines.resize(kept);
+    if (!checked.empty()) {
+        const std::vector<bool> found = exist ? exist(checkPaths) : std::vector<bool>(checkPaths.size(), false);
+        std::vector<bool> drop(lines.size(), false);
+        for (size_t k = 0; k < checked.size(); ++k)
+            if (k >= found.size() || !found[k])
+                drop[checked[k]] = true;
+        kept = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (drop[i])
+                out.Repaired = true;
+            else
+                lines[kept++] = lines[i];
+        }
+        lines.resize(kept);
     }
     if (lines.empty())
         return out;
 
     // Header: "#EXTM3U" and the flag list, or nothing (then both flags false).
     if (IsHeaderLine(lines[0])) {
-        const std::string rest(TrimControl(UpperAscii(std::string_view(lines[0]).substr(kHeaderTag.size()))));
+        const std::string rest(TrimControl(UpperAscii(lines[0].substr(kHeaderTag.size()))));
         out.Random = StartsWith(rest, "RANDOM");
         out.VisMidi = rest.size() >= 7 && rest.compare(rest.size() - 7, 7, "VISMIDI") == 0;
         lines[0] = kPlaceholder;
@@ -118,9 +218,7 @@ TM3uContent ParseM3u(std::string_view bytes, const TFileExists &exists)
     // followed by a path line. Whether a line goes depends only on it and on
     // the line after it, so one filtering walk does what repeated deletes would.
     if (lines.size() > 1) {
-        std::vector<std::string> kept;
-        kept.reserve(lines.size());
-        kept.push_back(std::move(lines[0]));
+        kept = 1;
         for (size_t i = 1; i < lines.size(); ++i) {
             if (IsComment(lines[i])) {
                 const bool nextIsComment = i + 1 == lines.size() || IsComment(lines[i + 1]);
@@ -129,43 +227,39 @@ TM3uContent ParseM3u(std::string_view bytes, const TFileExists &exists)
                     continue;
                 }
             }
-            kept.push_back(std::move(lines[i]));
+            lines[kept++] = lines[i];
         }
-        lines = std::move(kept);
+        lines.resize(kept);
     }
 
-    // Row pass.
-    std::unordered_set<std::string> accepted;
-    accepted.reserve(lines.size());
+    // Row pass. After the comment pass every comment is an "#EXTINF:" line
+    // with its path line right after it, so the two are taken together.
+    TAcceptedPaths accepted(lines);
+    out.Rows.reserve(lines.size());
     for (size_t i = 1; i < lines.size(); ++i) {
-        const std::string &line = lines[i];
+        const std::string_view line = lines[i];
         if (IsComment(line)) {
-            out.Rows.push_back(RowOfInfoLine(line));
-            continue;
-        }
-        std::string upper = UpperAscii(line);
-        const bool dup = accepted.count(upper) != 0;
-        if (IsComment(lines[i - 1])) {
-            TListItem &row = out.Rows.back();
-            if (!dup) {
-                if (row.Caption.empty()) {
-                    row.Caption = DisplayNameOf(line);
-                    out.Repaired = true;
-                }
-                row.SubItems.insert(row.SubItems.begin(), line);
-                accepted.insert(std::move(upper));
-            } else {
-                out.Rows.pop_back();
+            if (i + 1 == lines.size())
+                break;  // cannot happen after the comment pass
+            const std::string_view path = lines[++i];
+            if (!accepted.Insert(uint32_t(i))) {
+                out.Repaired = true;  // a duplicate takes its info line with it
+                continue;
             }
-        } else if (!dup) {
+            out.Rows.push_back(RowOfInfoLine(line, path));
+            TListItem &row = out.Rows.back();
+            if (row.Caption.empty()) {
+                row.Caption = DisplayNameOf(path);
+                out.Repaired = true;
+            }
+        } else if (accepted.Insert(uint32_t(i))) {
             TListItem row;
             row.Caption = DisplayNameOf(line);
-            row.SubItems = {line};
+            row.SubItems.emplace_back(line);
             out.Rows.push_back(std::move(row));
-            accepted.insert(std::move(upper));
-        }
-        if (dup)
+        } else {
             out.Repaired = true;
+        }
     }
     return out;
 }

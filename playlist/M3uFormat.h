@@ -27,14 +27,20 @@ struct TM3uContent {
 
 // Tells whether a line names an existing file (not a folder).
 using TFileExists = std::function<bool(const std::string &path)>;
+// The same for many lines at once: one answer per path, in order.
+using TFilesExist = std::function<std::vector<bool>(const std::vector<std::string_view> &paths)>;
 
 // Splits text into lines at LF, CR or CR LF; a NUL byte ends the text. A
-// final line end does not open an empty line.
-std::vector<std::string> SplitLines(std::string_view bytes);
+// final line end does not open an empty line. The lines are views into
+// `bytes`.
+std::vector<std::string_view> SplitLines(std::string_view bytes);
 
-// The tolerant reader: clean-up, header, comment and row passes. Every path
-// is checked with `exists` at most once, and duplicates are found through a
-// hash set, so a list of n lines costs O(n).
+// The tolerant reader: clean-up, header, comment and row passes. The lines
+// that need an existence check are handed to `exist` in one call, and
+// duplicates are found through a hash table, so a list of n lines costs O(n)
+// besides the file system's answers.
+TM3uContent ParseM3u(std::string_view bytes, const TFilesExist &exist);
+// The same with one question per line.
 TM3uContent ParseM3u(std::string_view bytes, const TFileExists &exists);
 
 // The header line: "#EXTM3U", "#EXTM3U Random", "#EXTM3U VisMIDI" or

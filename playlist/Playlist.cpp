@@ -85,15 +85,28 @@ std::vector<int> TPlaylist::SortByTitle()
     for (const auto &item : list.Items)
         titles.push_back(&item.Caption);
     std::vector<int> order = TitleOrder(titles);
-    std::vector<TListItem> sorted;
-    sorted.reserve(list.Items.size());
-    int focused = -1;
+    // The rows are moved into their places in the list itself, cycle by
+    // cycle, so a long list needs no second copy of its rows.
+    std::vector<bool> placed(order.size(), false);
     for (size_t i = 0; i < order.size(); ++i) {
+        if (placed[i])
+            continue;
+        TListItem held = std::move(list.Items[i]);
+        size_t at = i;
+        for (;;) {
+            placed[at] = true;
+            const size_t from = size_t(order[at]);
+            if (from == i)
+                break;
+            list.Items[at] = std::move(list.Items[from]);
+            at = from;
+        }
+        list.Items[at] = std::move(held);
+    }
+    int focused = -1;
+    for (size_t i = 0; i < order.size() && list.ItemFocused >= 0; ++i)
         if (order[i] == list.ItemFocused)
             focused = int(i);
-        sorted.push_back(std::move(list.Items[size_t(order[i])]));
-    }
-    list.Items = std::move(sorted);
     list.ItemFocused = focused;
     ChangedRows();
     return order;

@@ -33,7 +33,9 @@ bool TPlaylist::ReadPlaylist()
         return false;
     }
 
-    TM3uContent content = ParseM3u(*bytes, [this](const std::string &path) { return files_.IsFile(path); });
+    TM3uContent content = ParseM3u(*bytes, TFilesExist([this](const std::vector<std::string_view> &paths) {
+        return files_.AreFiles(paths);
+    }));
     if (content.Repaired)
         state_.PlaylistDirty = true;
     list.Items = std::move(content.Rows);

@@ -43,6 +43,26 @@ TEST(M3uHeader, WrittenHeadersAreTheFourLines)
     EXPECT_EQ("#EXTM3U Random,VisMIDI", M3uHeader(true, true));
 }
 
+TEST(M3uReader, AsksOnceForThePathsThatNeedAnExistenceCheck)
+{
+    std::vector<std::vector<std::string>> asked;
+    const TM3uContent c = ParseM3u(
+        "#EXTM3U\r\n  /m/a.mp3 \r\n#EXTINF:5,x\r\n/m/b.mp3\r\nhttp://h/s\r\n/m/c,d.mp3\r\n/m/a.mp3\r\n/m/gone\r\n",
+        TFilesExist([&asked](const std::vector<std::string_view> &paths) {
+            asked.emplace_back(paths.begin(), paths.end());
+            std::vector<bool> found;
+            for (std::string_view p : paths)
+                found.push_back(p != "/m/gone");
+            return found;
+        }));
+    // Trimmed, in file order, without comments, URLs and lines with a comma.
+    ASSERT_EQ(1u, asked.size());
+    EXPECT_EQ((std::vector<std::string>{"/m/a.mp3", "/m/b.mp3", "/m/a.mp3", "/m/gone"}), asked[0]);
+    ASSERT_EQ(4u, c.Rows.size());
+    EXPECT_EQ("/m/c,d.mp3", c.Rows[3].SubItems[0]);
+    EXPECT_TRUE(c.Repaired);  // the doubled and the missing line
+}
+
 TEST(M3uReader, InfoLinesGiveTitlesAndDurations)
 {
     const TM3uContent c = Parse(
