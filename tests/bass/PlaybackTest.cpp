@@ -184,3 +184,75 @@ TEST(BassOutput, StopKeepsThePositionPlayResumesAndRestartBeginsAgain)
     EXPECT_EQ(b.ChannelGetData(h, samples.data(), 2304), 2304u);
     EXPECT_TRUE(b.StreamFree(h));
 }
+
+namespace {
+
+// A 16-bit stereo WAV whose frames carry their own index: the left channel
+// the low 14 bits, the right channel the bits above.
+bool WriteCountingWav(const std::string &path, int rate, int frames)
+{
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    auto u32 = [&](uint32_t v) { std::fwrite(&v, 4, 1, f); };
+    auto u16 = [&](uint16_t v) { std::fwrite(&v, 2, 1, f); };
+    const uint32_t data = uint32_t(frames) * 4;
+    std::fwrite("RIFF", 1, 4, f);
+    u32(36 + data);
+    std::fwrite("WAVEfmt ", 1, 8, f);
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(uint32_t(rate));
+    u32(uint32_t(rate) * 4);
+    u16(4);
+    u16(16);
+    std::fwrite("data", 1, 4, f);
+    u32(data);
+    for (int i = 0; i < frames; ++i) {
+        u16(uint16_t(i & 0x3FFF));
+        u16(uint16_t(i >> 14));
+    }
+    return std::fclose(f) == 0;
+}
+
+}  // namespace
+
+TEST(BassOutput, PositionAndSamplesFollowWhatIsHeardInsideTheDeviceBuffer)
+{
+    TempFolder dir;
+    const std::string file = dir.File("count.wav");
+    ASSERT_TRUE(WriteCountingWav(file, 44100, 44100 * 3));
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    ASSERT_TRUE(bass.InitDisk(dir.File("out.raw")));
+    const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, 0);
+    ASSERT_NE(h, 0u);
+    ASSERT_TRUE(b.ChannelPlay(h, FALSE));
+    std::this_thread::sleep_for(200ms);
+    const auto start = std::chrono::steady_clock::now();
+    const int64_t first = int64_t(b.ChannelGetPosition(h, BASS_POS_BYTE) / 4);
+    int64_t last = first;
+    int distinct = 1;
+    while (std::chrono::steady_clock::now() - start < 400ms) {
+        std::this_thread::sleep_for(5ms);
+        const int64_t before = int64_t(b.ChannelGetPosition(h, BASS_POS_BYTE) / 4);
+        int16_t frame[2] = {0, 0};
+        ASSERT_EQ(b.ChannelGetData(h, frame, 4), 4u);
+        const int64_t after = int64_t(b.ChannelGetPosition(h, BASS_POS_BYTE) / 4);
+        const int64_t heard = int64_t(uint16_t(frame[1])) << 14 | uint16_t(frame[0]);
+        // The samples handed out start where the position says.
+        EXPECT_GE(heard, before);
+        EXPECT_LE(heard, after);
+        EXPECT_GE(before, last) << "the position went back";
+        if (before != last)
+            ++distinct;
+        last = after;
+    }
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // The position moves on between the device's buffers (about 93 ms each),
+    // at the pace of the output.
+    EXPECT_GE(distinct, 20);
+    EXPECT_NEAR(double(last - first) / 44100.0, elapsed, 0.12);
+    EXPECT_TRUE(b.StreamFree(h));
+}
