@@ -333,10 +333,12 @@ void TAudioPlayer::SpectrumTick()
         bandOut_.fill(0);
         return;
     }
-    spectrumTimer_.stop();
+    // The timer keeps running while the bands are computed: a Qt timer
+    // never fires again before its handler has returned, so a slow tick
+    // cannot queue a second one, and the frames keep their 25 ms period
+    // instead of drifting by the computing time.
     UpdateBands(fft, bandOut_);
     window_->Post(MsgNewFFTData, std::int32_t(channel_), 0);
-    spectrumTimer_.start();
 }
 
 void TAudioPlayer::HandleMessage(std::uint32_t msg, std::int32_t wParam, std::int32_t lParam)

@@ -34,7 +34,7 @@ PlayerWindow::PlayerWindow(Handler handler, QObject *parent) : QObject(parent), 
 {
     drainTimer_.setSingleShot(true);
     drainTimer_.setInterval(0);
-    connect(&drainTimer_, &QTimer::timeout, this, &PlayerWindow::Drain);
+    connect(&drainTimer_, &QTimer::timeout, this, [this] { Drain(false); });
     // Posts made while the loop runs are handled before it sleeps again.
     if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance(thread()))
         connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &PlayerWindow::DrainIfPosted, Qt::DirectConnection);
@@ -70,7 +70,7 @@ PlayerWindow::PlayerWindow(Handler handler, QObject *parent) : QObject(parent), 
     conn_ = c;
     window_ = w;
     notifier_ = new QSocketNotifier(xcb_get_file_descriptor(c), QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &PlayerWindow::Drain);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { Drain(true); });
 }
 
 PlayerWindow::~PlayerWindow()
@@ -123,7 +123,7 @@ void PlayerWindow::Post(std::uint32_t msg, std::int32_t wParam, std::int32_t lPa
     if (QThread::currentThread() == thread())
         drainTimer_.start(); // usually the loop drains before it blocks and this never fires
     else
-        QMetaObject::invokeMethod(this, &PlayerWindow::Drain, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { Drain(false); }, Qt::QueuedConnection);
 }
 
 void PlayerWindow::PostTitle(std::uint32_t msg, std::int32_t wParam, const std::string &title)
@@ -150,7 +150,7 @@ std::string PlayerWindow::TakeTitle(std::int32_t key)
     return title;
 }
 
-void PlayerWindow::DispatchPending() { Drain(); }
+void PlayerWindow::DispatchPending() { Drain(true); }
 
 void PlayerWindow::DrainIfPosted()
 {
@@ -159,20 +159,24 @@ void PlayerWindow::DrainIfPosted()
         if (!drainScheduled_)
             return;
     }
-    Drain();
+    Drain(false);
 }
 
-void PlayerWindow::Drain()
+void PlayerWindow::Drain(bool readX)
 {
     // Runs only on the UI thread. The handler is called without the lock, so
     // it may post, and a nested event loop inside it goes on draining in order.
+    // After a post the X connection was read by Post itself; what the server
+    // delivers later wakes the socket notifier, which reads it.
     bool lost = false;
     for (;;) {
         Message m;
         {
             std::lock_guard<std::mutex> lock(queueMutex_);
-            if (queue_.empty())
+            if (readX) {
                 TakeInX();
+                readX = false;
+            }
             if (queue_.empty()) {
                 drainScheduled_ = false;
                 lost = connectionLost_;

@@ -75,7 +75,8 @@ private:
     // Moves the ClientMessages already delivered by the X server into the
     // queue. Called with queueMutex_ held.
     void TakeInX();
-    void Drain();
+    // `readX`: take in what the X server delivered before handling.
+    void Drain(bool readX);
     void DrainIfPosted();
 
     Handler handler_;
