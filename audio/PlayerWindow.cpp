@@ -1,13 +1,14 @@
 #include "audio/PlayerWindow.h"
 
 #include <QAbstractEventDispatcher>
-#include <QMetaObject>
 #include <QSocketNotifier>
 #include <QThread>
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace quaverly::audio {
@@ -38,6 +39,17 @@ PlayerWindow::PlayerWindow(Handler handler, QObject *parent) : QObject(parent), 
     // Posts made while the loop runs are handled before it sleeps again.
     if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance(thread()))
         connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &PlayerWindow::DrainIfPosted, Qt::DirectConnection);
+    // Another thread's post wakes the loop through this counter; the queue
+    // itself travels under queueMutex_ alone.
+    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ >= 0) {
+        wakeNotifier_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, this);
+        connect(wakeNotifier_, &QSocketNotifier::activated, this, [this] {
+            eventfd_t count = 0;
+            [[maybe_unused]] const int ignored = eventfd_read(wakeFd_, &count);
+            Drain(false);
+        });
+    }
 
     if (!std::getenv("DISPLAY"))
         return;
@@ -77,6 +89,13 @@ PlayerWindow::~PlayerWindow()
 {
     if (notifier_)
         notifier_->setEnabled(false);
+    if (wakeNotifier_) {
+        wakeNotifier_->setEnabled(false);
+        delete wakeNotifier_;
+        wakeNotifier_ = nullptr;
+    }
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
     std::lock_guard<std::mutex> lock(queueMutex_);
     if (conn_) {
         xcb_destroy_window(Conn(conn_), window_);
@@ -122,8 +141,8 @@ void PlayerWindow::Post(std::uint32_t msg, std::int32_t wParam, std::int32_t lPa
         return;
     if (QThread::currentThread() == thread())
         drainTimer_.start(); // usually the loop drains before it blocks and this never fires
-    else
-        QMetaObject::invokeMethod(this, [this] { Drain(false); }, Qt::QueuedConnection);
+    else if (wakeFd_ >= 0)
+        eventfd_write(wakeFd_, 1);
 }
 
 void PlayerWindow::PostTitle(std::uint32_t msg, std::int32_t wParam, const std::string &title)

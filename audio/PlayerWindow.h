@@ -15,9 +15,9 @@
 //
 // The UI thread drains the queue when its event loop is about to block (a
 // post from the UI thread itself then costs no wake-up at all), from a
-// zero-time timer when the loop is only being pumped, on a queued call after
-// a post from another thread, and when the connection's socket turns
-// readable. Without a display the window is absent and the queue works
+// zero-time timer when the loop is only being pumped, on a wake-up counter
+// (an eventfd) after a post from another thread, and when the connection's
+// socket turns readable. Without a display the window is absent and the queue works
 // alone, with the same order and thread guarantees.
 #include "audio/VisFrame.h"
 #include "platform/X11WindowSystem.h"
@@ -86,6 +86,8 @@ private:
     std::uint32_t sendingDataAtom_ = 0;
     QSocketNotifier *notifier_ = nullptr;
     QTimer drainTimer_;    // zero-time, single shot, UI thread only
+    int wakeFd_ = -1;      // eventfd: another thread's post wakes the UI thread
+    QSocketNotifier *wakeNotifier_ = nullptr;
 
     std::mutex queueMutex_;
     std::deque<Message> queue_;
