@@ -94,9 +94,10 @@ PlayerWindow::~PlayerWindow()
         delete wakeNotifier_;
         wakeNotifier_ = nullptr;
     }
+    std::lock_guard<std::mutex> lock(queueMutex_);
     if (wakeFd_ >= 0)
         ::close(wakeFd_);
-    std::lock_guard<std::mutex> lock(queueMutex_);
+    wakeFd_ = -1;
     if (conn_) {
         xcb_destroy_window(Conn(conn_), window_);
         xcb_flush(Conn(conn_));
@@ -129,20 +130,22 @@ void PlayerWindow::TakeInX()
 
 void PlayerWindow::Post(std::uint32_t msg, std::int32_t wParam, std::int32_t lParam)
 {
-    bool schedule = false;
+    const bool onUiThread = QThread::currentThread() == thread();
+    bool startTimer = false;
     {
         std::lock_guard<std::mutex> lock(queueMutex_);
         TakeInX();
         queue_.push_back({std::int32_t(msg), wParam, lParam});
-        schedule = !drainScheduled_;
+        if (drainScheduled_)
+            return;
         drainScheduled_ = true;
+        if (onUiThread)
+            startTimer = true;
+        else if (wakeFd_ >= 0)
+            eventfd_write(wakeFd_, 1); // under the lock: the counter cannot close meanwhile
     }
-    if (!schedule)
-        return;
-    if (QThread::currentThread() == thread())
+    if (startTimer)
         drainTimer_.start(); // usually the loop drains before it blocks and this never fires
-    else if (wakeFd_ >= 0)
-        eventfd_write(wakeFd_, 1);
 }
 
 void PlayerWindow::PostTitle(std::uint32_t msg, std::int32_t wParam, const std::string &title)
