@@ -1,9 +1,43 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace quaverly {
+
+// The selection mark of a row, used as a bool. Every construction of a mark
+// and every write that changes one counts in a process-wide change number,
+// so a view can tell at a glance whether any selection may have changed since
+// it last looked, whoever wrote it (the playlist, the playback controller,
+// the view itself) and without each writer having to report it. A change in
+// some other list only costs that view one needless walk.
+class TSelectionFlag {
+public:
+    // noexcept, so that a vector of rows moves them when it grows.
+    TSelectionFlag(bool on = false) noexcept : on_(on) { Touch(); }
+    TSelectionFlag(const TSelectionFlag &other) noexcept : on_(other.on_) { Touch(); }
+    TSelectionFlag &operator=(const TSelectionFlag &other) noexcept { return *this = other.on_; }
+    TSelectionFlag &operator=(bool on) noexcept
+    {
+        if (on_ != on) {
+            on_ = on;
+            Touch();
+        }
+        return *this;
+    }
+    operator bool() const noexcept { return on_; }
+
+    // Grows with every change of any mark; compare it with an earlier value.
+    static std::uint64_t Changes() { return changes_.load(std::memory_order_relaxed); }
+
+private:
+    static void Touch() noexcept { changes_.fetch_add(1, std::memory_order_relaxed); }
+    bool on_;
+    static inline std::atomic<std::uint64_t> changes_{0};
+};
 
 // One row of the report-style list view: the caption and its sub-item texts.
 // The playlist gives the number of sub-items a meaning (never measured,
@@ -11,8 +45,10 @@ namespace quaverly {
 struct TListItem {
     std::string Caption;
     std::vector<std::string> SubItems;
-    bool Selected = false;
+    TSelectionFlag Selected = false;
 };
+
+static_assert(std::is_nothrow_move_constructible_v<TListItem> && std::is_nothrow_move_assignable_v<TListItem>);
 
 struct TListColumn {
     int Width = 0;
@@ -31,6 +67,7 @@ struct TListViewModel {
     bool Enabled = true;
     bool Focused = false;        // keyboard focus requested for the list
     int Revision = 0;            // bumped by every change of Items, so the view knows to refresh
+    // Selection marks need no such bump: TSelectionFlag counts their changes.
 
     int Count() const { return int(Items.size()); }
     int SelCount() const

@@ -1,10 +1,13 @@
 #include <QAction>
+#include <QSignalBlocker>
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QImage>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+
+#include <algorithm>
 
 #include "PlaylistFixture.h"
 #include "ui/qt/PlaylistView.h"
@@ -112,6 +115,66 @@ TEST_F(PlaylistViewWidget, SelectionIsMirroredBothWays)
     EXPECT_TRUE(list.Items[3].Selected);
     EXPECT_EQ(3, list.ItemFocused);
     EXPECT_GE(changes, 2);
+}
+
+std::vector<int> SelectedRowsOf(const QTableView &view)
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : view.selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+TEST_F(PlaylistViewWidget, SelectionWrittenAfterTheUsersClickIsNotLeftStale)
+{
+    Rows(6);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    list.Items[1].Selected = true;
+    view.SyncFromModel();
+    ASSERT_EQ((std::vector<int>{1}), SelectedRowsOf(view));
+
+    // The user picks row 4; a handler then puts the selection back to row 1
+    // by writing the marks directly, as the playback controller does.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view.visualRect(view.model()->index(4, 0)).center());
+    ASSERT_TRUE(list.Items[4].Selected);
+    list.ClearSelection();
+    list.Items[1].Selected = true;
+    view.SyncFromModel();
+    EXPECT_EQ((std::vector<int>{1}), SelectedRowsOf(view));
+
+    // Marks moved with their rows (a sort) without a row-count change.
+    std::swap(list.Items[1], list.Items[5]);
+    view.SyncFromModel();
+    EXPECT_EQ((std::vector<int>{5}), SelectedRowsOf(view));
+
+    // Rows replaced by the same number of new ones, without a revision bump.
+    list.Items = {{"n0", {"/n0"}, false}, {"n1", {"/n1"}, false}, {"n2", {"/n2"}, true},
+                  {"n3", {"/n3"}, false}, {"n4", {"/n4"}, false}, {"n5", {"/n5"}, false}};
+    view.SyncFromModel();
+    EXPECT_EQ((std::vector<int>{2}), SelectedRowsOf(view));
+}
+
+TEST_F(PlaylistViewWidget, SyncWithoutAChangeLeavesTheWidgetsSelectionAlone)
+{
+    Rows(5);
+    list.Items[0].Selected = true;
+    view.SyncFromModel();
+    // A selection the widget has but the model was not told of (signals
+    // blocked): a sync with nothing changed must not walk the rows and
+    // overwrite it; a change in the model must.
+    {
+        const QSignalBlocker blocker(view.selectionModel());
+        view.selectionModel()->select(view.model()->index(3, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    view.SyncFromModel();
+    EXPECT_EQ((std::vector<int>{0, 3}), SelectedRowsOf(view));
+    list.Items[2].Selected = true;
+    view.SyncFromModel();
+    EXPECT_EQ((std::vector<int>{0, 2}), SelectedRowsOf(view));
 }
 
 TEST_F(PlaylistViewWidget, EventsBecomeSignalsAndTheMenuNeverPopsUpByItself)

@@ -121,9 +121,14 @@ TPlaylistView::TPlaylistView(TListViewModel &list, QWidget *parent)
 void TPlaylistView::SyncFromModel()
 {
     syncing_ = true;
-    if (seenRevision_ != list_.Revision) {
+    // The main window syncs after every event, mouse moves included: rows
+    // and selection are mirrored only when they changed, so that an event
+    // costs nothing per row.
+    const bool rowsChanged = seenRevision_ != list_.Revision || seenCount_ != list_.Count();
+    if (rowsChanged) {
         model_->Reset();
         seenRevision_ = list_.Revision;
+        seenCount_ = list_.Count();
     }
     for (int c = 0; c < kColumns; ++c) {
         const int width = c < int(list_.Columns.size()) ? list_.Columns[size_t(c)].Width : 0;
@@ -131,7 +136,10 @@ void TPlaylistView::SyncFromModel()
         if (width > 0)
             setColumnWidth(c, width);
     }
-    ApplySelection();
+    if (rowsChanged || seenSelection_ != TSelectionFlag::Changes()) {
+        ApplySelection();
+        seenSelection_ = TSelectionFlag::Changes();
+    }
     if (list_.ItemFocused >= 0 && list_.ItemFocused < list_.Count())
         selectionModel()->setCurrentIndex(model_->index(list_.ItemFocused, 0), QItemSelectionModel::NoUpdate);
     setEnabled(list_.Enabled);
@@ -177,6 +185,8 @@ void TPlaylistView::TakeSelectionFromWidget()
                 list_.Items[size_t(row)].Selected = true;
     const QModelIndex current = selectionModel()->currentIndex();
     list_.ItemFocused = current.isValid() ? current.row() : -1;
+    // The widget shows this selection already.
+    seenSelection_ = TSelectionFlag::Changes();
 }
 
 void TPlaylistView::mouseReleaseEvent(QMouseEvent *event)

@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
+#include <cstdint>
+
 #include "ui/ListViewModel.h"
 
 class QMenu;
@@ -43,8 +45,8 @@ public:
 
     explicit TPlaylistView(TListViewModel &list, QWidget *parent = nullptr);
 
-    // Mirrors the model into the widget: rows (when Revision changed), column
-    // widths, selection, focus row, enabled state, a pending scroll request
+    // Mirrors the model into the widget: rows (when Revision or the row count
+    // changed), column widths, selection (when a mark changed), focus row, enabled state, a pending scroll request
     // (consumed) and a pending focus request (consumed).
     void SyncFromModel();
 
@@ -72,6 +74,8 @@ private:
     QMenu *popupMenu_;
     QAction *pmDel_;
     int seenRevision_ = -1;
+    int seenCount_ = -1;
+    std::uint64_t seenSelection_ = 0;  // TSelectionFlag::Changes() when the selection was last mirrored
     bool syncing_ = false;
 };
 
