@@ -1,16 +1,25 @@
 // Plays a file through the audio library with SDL's dummy driver, taking a
 // 512-point FFT every 25 ms like the spectrum display, and prints the CPU
-// seconds per minute of audio, the peak resident memory and the open time.
+// seconds per minute of audio, the peak resident memory (with where it
+// lies) and the open time.
 //   bench-audio-lib lib <folder of libbass.so> <file> <seconds>
-// Or runs a peer player and prints the same figures for its process:
+// The same host with the 25 ms loop but no library, for its own share:
+//   bench-audio-lib idle <seconds>
+// Or runs a peer player and prints the same figures for its process; it is
+// ended after twice the audio's length and must exit with 0:
 //   bench-audio-lib peer <seconds of audio> <program> [args...]
+// Each figure line ends with "cpu=<CPU s per minute>" for the script.
 #include "platform/bass/bass.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <malloc.h>
+#include <map>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -27,6 +36,83 @@ double Cpu(const rusage &u)
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+long StatusKb(const char *key)
+{
+    long kb = -1;
+    if (FILE *f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        const size_t n = std::strlen(key);
+        while (std::fgets(line, sizeof line, f))
+            if (std::strncmp(line, key, n) == 0 && line[n] == ':') {
+                kb = std::atol(line + n + 1);
+                break;
+            }
+        std::fclose(f);
+    }
+    return kb;
+}
+
+// Resident kB by where it lies: the heap and other anonymous memory
+// (thread stacks, malloc arenas), libbass.so, FFmpeg's own libraries, SDL,
+// the C and C++ runtimes with this program, and the libraries FFmpeg pulls in.
+std::map<std::string, long> ResidentBreakdown()
+{
+    std::map<std::string, long> kb;
+    FILE *f = std::fopen("/proc/self/smaps", "r");
+    if (!f)
+        return kb;
+    char line[512];
+    std::string where;
+    while (std::fgets(line, sizeof line, f)) {
+        unsigned long a = 0, b = 0;
+        char path[400] = "";
+        const char *space = std::strchr(line, ' ');
+        const char *dash = std::strchr(line, '-');
+        const bool header = space && dash && dash < space && space[-1] != ':';
+        if (header && std::sscanf(line, "%lx-%lx %*s %*s %*s %*s %399s", &a, &b, path) >= 2) {
+            const std::string p = path;
+            auto has = [&](const char *x) { return p.find(x) != std::string::npos; };
+            if (p.empty() || p[0] == '[')
+                where = "anonymous";
+            else if (has("libbass"))
+                where = "libbass.so";
+            else if (has("/libavcodec") || has("/libavformat") || has("/libavutil") || has("/libswresample"))
+                where = "FFmpeg";
+            else if (has("libSDL2"))
+                where = "SDL";
+            else if (has("/libc.so") || has("libstdc++") || has("/libm.so") || has("libgcc_s") || has("/ld-linux")
+                     || has("bench-audio-lib"))
+                where = "runtime";
+            else
+                where = "FFmpeg's dependencies";
+            continue;
+        }
+        long v = 0;
+        if (std::sscanf(line, "Rss: %ld kB", &v) == 1)
+            kb[where] += v;
+    }
+    std::fclose(f);
+    return kb;
+}
+
+int Idle(double seconds)
+{
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const auto start = std::chrono::steady_clock::now();
+    auto next = start;
+    while (std::chrono::steady_clock::now() - start < std::chrono::duration<double>(seconds)) {
+        next += std::chrono::milliseconds(25);
+        std::this_thread::sleep_until(next);
+    }
+    const double played = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const double cpu = (Cpu(after) - Cpu(before)) * 60.0 / played;
+    std::printf("%.3f CPU s per minute, peak RSS %.1f MB cpu=%.3f\n", cpu, double(after.ru_maxrss) / 1024.0, cpu);
+    return 0;
+}
+
 template <typename Fn>
 bool Bind(void *lib, const char *name, Fn &fn)
 {
@@ -37,6 +123,7 @@ bool Bind(void *lib, const char *name, Fn &fn)
 int Library(const std::string &folder, const char *file, double seconds)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    const long hostKb = StatusKb("VmRSS");
     void *lib = dlopen((folder + "/libbass.so").c_str(), RTLD_NOW | RTLD_LOCAL);
     decltype(&BASS_Init) init;
     decltype(&BASS_Free) freeAll;
@@ -50,6 +137,7 @@ int Library(const std::string &folder, const char *file, double seconds)
         std::fprintf(stderr, "cannot load %s/libbass.so\n", folder.c_str());
         return 1;
     }
+    const long loadedKb = StatusKb("VmRSS");
     if (!init(1, 44100, 0, nullptr, nullptr)) {
         std::fprintf(stderr, "no output\n");
         return 1;
@@ -83,18 +171,17 @@ int Library(const std::string &folder, const char *file, double seconds)
     const double played = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
-    // Resident memory that is not mapped library code (heap, buffers).
-    long anonKb = -1;
-    if (FILE *f = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, f))
-            if (std::sscanf(line, "RssAnon: %ld", &anonKb) == 1)
-                break;
-        std::fclose(f);
-    }
+    const auto kb = ResidentBreakdown();
+    const struct mallinfo2 heap = mallinfo2();
     freeAll();
-    std::printf("open %.2f ms (first %.2f ms), %.3f CPU s per minute of audio, peak RSS %.1f MB (anonymous %.1f MB)\n", openMs, firstMs,
-                (Cpu(after) - Cpu(before)) * 60.0 / played, double(after.ru_maxrss) / 1024.0, double(anonKb) / 1024.0);
+    const double cpu = (Cpu(after) - Cpu(before)) * 60.0 / played;
+    std::printf("open %.2f ms (first %.2f ms), %.3f CPU s per minute of audio, peak RSS %.1f MB cpu=%.3f\n", openMs,
+                firstMs, cpu, double(after.ru_maxrss) / 1024.0, cpu);
+    std::printf("     resident: host alone %.1f MB, after loading the library %.1f MB;", double(hostKb) / 1024.0,
+                double(loadedKb) / 1024.0);
+    for (const auto &[where, v] : kb)
+        std::printf(" %s %.1f", where.c_str(), double(v) / 1024.0);
+    std::printf(" (MB); malloc in use %.1f MB\n", double(heap.uordblks + heap.hblkhd) / 1048576.0);
     return 0;
 }
 
@@ -113,12 +200,30 @@ int Peer(double seconds, char **argv)
         return 0;
     }
     const auto start = std::chrono::steady_clock::now();
+    const auto limit = std::chrono::duration<double>(seconds * 2 + 10);
     int status = 0;
     rusage u{};
-    wait4(pid, &status, 0, &u);
+    bool killed = false;
+    for (;;) {
+        const pid_t r = wait4(pid, &status, WNOHANG, &u);
+        if (r == pid)
+            break;
+        if (r < 0)
+            return 1;
+        if (!killed && std::chrono::steady_clock::now() - start > limit) {
+            kill(pid, SIGKILL);  // our own child, by its id
+            killed = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%.3f CPU s per minute of audio, peak RSS %.1f MB (%.1f s wall)\n", Cpu(u) * 60.0 / seconds,
-                double(u.ru_maxrss) / 1024.0, wall);
+    const double cpu = Cpu(u) * 60.0 / seconds;
+    const bool ok = !killed && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    std::printf("%.3f CPU s per minute of audio, peak RSS %.1f MB (%.1f s wall, %s) cpu=%.3f\n", cpu,
+                double(u.ru_maxrss) / 1024.0, wall,
+                killed ? "ended: did not finish"
+                       : (ok ? "exit 0" : (WIFEXITED(status) ? "failed, exit status " + std::to_string(WEXITSTATUS(status)) : std::string("killed by a signal"))).c_str(),
+                ok ? cpu : -1.0);
     return 0;
 }
 
@@ -128,6 +233,8 @@ int main(int argc, char **argv)
 {
     if (argc >= 5 && std::string(argv[1]) == "lib")
         return Library(argv[2], argv[3], std::atof(argv[4]));
+    if (argc >= 3 && std::string(argv[1]) == "idle")
+        return Idle(std::atof(argv[2]));
     if (argc >= 4 && std::string(argv[1]) == "peer")
         return Peer(std::atof(argv[2]), argv + 3);
     std::fprintf(stderr, "usage: bench-audio-lib lib <folder> <file> <seconds> | peer <seconds> <program> [args]\n");

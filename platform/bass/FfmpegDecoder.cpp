@@ -60,23 +60,6 @@ const char *FormatForMime(const std::string &mime, Family family)
     return nullptr;
 }
 
-// MPEG audio has fixed-point decoders that give 16-bit samples directly;
-// the default ones work in float, which is then converted back.
-const AVCodec *FindDecoder(AVCodecID id)
-{
-    const char *fixed = nullptr;
-    switch (id) {
-    case AV_CODEC_ID_MP1: fixed = "mp1"; break;
-    case AV_CODEC_ID_MP2: fixed = "mp2"; break;
-    case AV_CODEC_ID_MP3: fixed = "mp3"; break;
-    default: break;
-    }
-    if (fixed)
-        if (const AVCodec *c = avcodec_find_decoder_by_name(fixed))
-            return c;
-    return avcodec_find_decoder(id);
-}
-
 }  // namespace
 
 void FfmpegDecoder::WarmUp()
@@ -85,7 +68,7 @@ void FfmpegDecoder::WarmUp()
     // probe sets up every demuxer's probe: together several milliseconds
     // that would otherwise fall on the first item played.
     for (AVCodecID id : {AV_CODEC_ID_MP1, AV_CODEC_ID_MP2, AV_CODEC_ID_MP3, AV_CODEC_ID_VORBIS, AV_CODEC_ID_PCM_S16LE}) {
-        const AVCodec *codec = FindDecoder(id);
+        const AVCodec *codec = avcodec_find_decoder(id);
         AVCodecContext *cc = codec ? avcodec_alloc_context3(codec) : nullptr;
         if (!cc)
             continue;
@@ -228,7 +211,7 @@ bool FfmpegDecoder::OpenDemuxer(AVIOContext *pb, const std::string &name, const 
         avformat_find_stream_info(fmt_, nullptr);
         av_dict_free(&opts);
     }
-    const AVCodec *codec = FindDecoder(st->codecpar->codec_id);
+    const AVCodec *codec = avcodec_find_decoder(st->codecpar->codec_id);
     if (!codec || st->codecpar->sample_rate <= 0 || st->codecpar->ch_layout.nb_channels <= 0) {
         error = BASS_ERROR_FILEFORM;
         return false;
