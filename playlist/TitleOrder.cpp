@@ -31,7 +31,9 @@ void AppendCollationKey(std::string &keys, const std::string &title)
 {
     // strxfrm cannot see past a NUL, and titles never hold one.
     const size_t at = keys.size();
-    size_t room = title.size() * 4 + 16;
+    // A collating locale's key runs to several weights per character (eight
+    // bytes per Latin letter in zh_CN.UTF-8): room for that in one call.
+    size_t room = title.size() * 8 + 16;
     keys.resize(at + room);
     size_t n = std::strxfrm(keys.data() + at, title.c_str(), room);
     if (n >= room) {
@@ -66,7 +68,9 @@ std::vector<int> TitleOrder(const std::vector<const std::string *> &titles)
     for (const std::string *title : titles)
         total += title->size();
     std::string keys;
-    keys.reserve(collate ? total * 6 + n * 24 : total * 2 + n);
+    // Reserved whole, so the buffer never moves while it fills; pages past
+    // the keys' real length are never touched.
+    keys.reserve(collate ? total * 9 + n * 24 : total * 2 + n);
     std::vector<size_t> start(n + 1);
     for (size_t i = 0; i < n; ++i) {
         start[i] = keys.size();
