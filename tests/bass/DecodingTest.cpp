@@ -1,6 +1,7 @@
 // Decoding channels of the real library (no output needed): lengths,
 // sample-accurate seeking, FFT data, bad input and stale handles.
 #include "bass/BassTestKit.h"
+#include "bass/Mp1Writer.h"
 
 #include <gtest/gtest.h>
 
@@ -302,6 +303,72 @@ TEST(BassInput, FilesDamagedInTheMiddleDecodeToAnEndWithoutNoiseBursts)
             peak = std::max(peak, std::abs(int(v)));
         EXPECT_LT(peak, int(0.6 * 32768)) << name << ": a burst louder than the tone";
         EXPECT_EQ(b.ChannelGetData(h, std::vector<int16_t>(64).data(), 128), DWORD(-1)) << name;
+        EXPECT_TRUE(b.StreamFree(h));
+    }
+}
+
+namespace {
+
+// The strongest frequency of the left channel between lo and hi Hz, in
+// steps of 5 Hz (a direct transform over `count` frames from `from`).
+double PeakFrequency(const std::vector<int16_t> &pcm, int channels, int rate, size_t from, size_t count, double lo,
+                     double hi)
+{
+    double best = 0, bestPower = -1;
+    for (double f = lo; f <= hi; f += 5) {
+        double re = 0, im = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const double v = pcm[(from + i) * size_t(channels)];
+            re += v * std::cos(2 * M_PI * f * double(i) / rate);
+            im += v * std::sin(2 * M_PI * f * double(i) / rate);
+        }
+        if (re * re + im * im > bestPower) {
+            bestPower = re * re + im * im;
+            best = f;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+TEST(BassInput, Mp1FilesDecodeAtTheirRateChannelsLengthAndTone)
+{
+    TempFolder dir;
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    for (const Mp1Tone tone : {Mp1Tone{48000, 1, 2, 0.5, 125}, Mp1Tone{32000, 2, 3, 0.5, 100}}) {
+        SCOPED_TRACE(std::to_string(tone.rate) + " Hz, " + std::to_string(tone.channels) + " channel(s)");
+        const std::string file = dir.File("tone" + std::to_string(tone.rate) + ".mp1");
+        ASSERT_TRUE(WriteMp1(file, tone));
+        const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, BASS_STREAM_DECODE);
+        ASSERT_NE(h, 0u);
+        BASS_CHANNELINFO info{};
+        ASSERT_TRUE(b.ChannelGetInfo(h, &info));
+        EXPECT_EQ(info.freq, DWORD(tone.rate));
+        EXPECT_EQ(info.chans, DWORD(tone.channels));
+        const size_t frames = size_t(tone.frames) * 384;
+        const auto pcm = ReadAll(b, h, frames * 2, tone.channels);
+        EXPECT_EQ(pcm.size(), frames * size_t(tone.channels));
+        // Decoded to its end, the length is the samples the frames hold.
+        EXPECT_EQ(b.ChannelGetLength(h, BASS_POS_BYTE), QWORD(frames) * 2 * QWORD(tone.channels));
+        ASSERT_GT(pcm.size(), size_t(tone.rate) / 2 * size_t(tone.channels));
+        const double f = PeakFrequency(pcm, tone.channels, tone.rate, size_t(tone.rate) / 10, 4096, 100,
+                                       double(tone.rate) / 4);
+        EXPECT_NEAR(f, Mp1ToneFrequency(tone), 15.0);
+        double sum = 0;
+        int peak = 0;
+        for (size_t i = size_t(tone.rate) / 10; i < size_t(tone.rate) / 2; ++i) {
+            const int v = pcm[i * size_t(tone.channels)];
+            sum += double(v) * v;
+            peak = std::max(peak, std::abs(v));
+        }
+        // The subband's amplitude comes out as the tone's, give or take the
+        // filter bank's ripple.
+        EXPECT_NEAR(peak / 32768.0, tone.amplitude, 0.1);
+        EXPECT_NEAR(std::sqrt(sum / double(tone.rate * 0.4)) / 32768.0, tone.amplitude / std::sqrt(2.0), 0.1);
+        if (tone.channels == 2)
+            EXPECT_EQ(pcm[size_t(tone.rate) / 5 * 2], pcm[size_t(tone.rate) / 5 * 2 + 1]);
         EXPECT_TRUE(b.StreamFree(h));
     }
 }
