@@ -29,7 +29,7 @@ constexpr size_t kListFolderFrom = 16;
 // A folder holding far more entries than the list names is not read to the
 // end: the stat per file is then the cheaper way.
 constexpr size_t kEntriesPerName = 16;
-constexpr size_t kEntriesSpare = 4096;
+constexpr size_t kEntriesSpare = 256;
 
 struct FdCloser {
     int fd = -1;

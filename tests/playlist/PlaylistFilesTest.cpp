@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,12 +62,13 @@ TEST(PlaylistFiles, BulkCheckOfAFolderFarLargerThanTheListStillAnswers)
 {
     PlaylistTempFolder folder;
     const std::string dir = folder / "big/";
+    // Far more entries than the listing reads for 20 names (16 each and 256).
     WriteBytes(dir + "0", "");
-    for (int i = 1; i < 4500; ++i)
-        std::ofstream(dir + std::to_string(i));
+    for (int i = 1; i < 900; ++i)
+        ::close(::open((dir + std::to_string(i)).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
     std::vector<std::string> paths;
     for (int i = 0; i < 20; ++i)
-        paths.push_back(dir + std::to_string(i * 300));  // 0 .. 5700: the last ones are missing
+        paths.push_back(dir + std::to_string(i * 50));  // 0 .. 950: the last two are missing
     TPosixPlaylistFiles files;
     ExpectSameAsIsFile(files, paths);
 }
