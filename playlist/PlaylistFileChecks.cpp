@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "playlist/PlaylistFiles.h"
+#include "playlist/PosixHandles.h"
 
 namespace quaverly {
 
@@ -30,19 +31,6 @@ constexpr size_t kListFolderFrom = 16;
 // end: the stat per file is then the cheaper way.
 constexpr size_t kEntriesPerName = 16;
 constexpr size_t kEntriesSpare = 256;
-
-struct FdCloser {
-    int fd = -1;
-    ~FdCloser()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-struct DirCloser {
-    void operator()(DIR *dir) const { ::closedir(dir); }
-};
 
 struct TNamed {
     std::string_view Name;  // after the folder's last "/"

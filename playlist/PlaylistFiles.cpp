@@ -1,4 +1,5 @@
 #include "playlist/PlaylistFiles.h"
+#include "playlist/PosixHandles.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,19 +16,6 @@
 namespace quaverly {
 
 namespace {
-
-struct FdCloser {
-    int fd = -1;
-    ~FdCloser()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-struct DirCloser {
-    void operator()(DIR *dir) const { ::closedir(dir); }
-};
 
 bool WriteFully(int fd, const std::string &bytes)
 {
