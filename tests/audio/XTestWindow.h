@@ -38,7 +38,8 @@ public:
         const std::string cls = "test" + std::string(1, '\0') + className + std::string(1, '\0');
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                             std::uint32_t(cls.size()), cls.data());
-        xcb_flush(c_);
+        // A round trip, so the window and its names exist for other connections once this returns.
+        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
         ok_ = true;
     }
     ~XTestWindow()

@@ -41,7 +41,7 @@ public:
         xcb_create_window(c_, XCB_COPY_FROM_PARENT, id_, screen->root, std::int16_t(x), std::int16_t(y),
                           std::uint16_t(w), std::uint16_t(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                           XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-        xcb_flush(c_);
+        Sync();
     }
     ~HelperWindow()
     {
@@ -63,7 +63,13 @@ public:
     {
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, id_, Atom(property), type, std::uint8_t(format),
                             std::uint32_t(count), data);
-        xcb_flush(c_);
+        Sync();
+    }
+    // A round trip: once it answers, the server has carried out every request sent before it, so
+    // another connection reading the window next sees the change.
+    void Sync()
+    {
+        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
     }
     void SetText(const char *property, const char *type, const std::string &text)
     {
