@@ -4,15 +4,20 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: build deps configure run test bench clean
+.PHONY: build deps ffmpeg configure run test bench clean
 
-build: deps configure
+build: deps ffmpeg configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 deps:
 	@./scripts/install-deps.sh
 
-configure:
+# The small static FFmpeg the audio library links (rebuilt only when its
+# options change; without network the system's FFmpeg is used).
+ffmpeg: deps
+	@./scripts/build-ffmpeg.sh
+
+configure: ffmpeg
 	@if [ ! -f $(BUILD)/build.ninja ]; then \
 	    cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS); \
 	fi
@@ -32,4 +37,4 @@ bench: build
 	./scripts/run-bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-ffmpeg
