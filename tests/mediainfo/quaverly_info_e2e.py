@@ -353,6 +353,14 @@ class Errors(Fixtures):
         self.assertIn("missing.ogg", lines[1]["OggInfo"]["Error"])
         self.assertFalse(lines[1]["StreamInfo"]["Result"])
         self.assertEqual(["File", "StreamInfo"], list(lines[2].keys()))  # a folder name has no extension
+
+        # With no reader for the extension, a file that cannot be opened still fails the run,
+        # and the reason goes to stderr since no reader object can carry it.
+        status, lines, err = run(self.path("missing.txt"), other)
+        self.assertEqual(1, status)
+        self.assertEqual(2, len(lines))
+        self.assertEqual(["File", "StreamInfo"], list(lines[0].keys()))
+        self.assertIn("missing.txt", err)
         for reader, key in (("mpeg", "MpegInfo"), ("id3v1", "ID3v1"), ("id3v2", "ID3v2"), ("ogg", "OggInfo"),
                             ("wma", "WmaInfo"), ("wav", "WavInfo")):
             status, lines, _ = run("--reader", reader, missing, names[0])

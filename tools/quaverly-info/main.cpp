@@ -167,8 +167,13 @@ int main(int argc, char** argv)
         json.Text("File", file);
         if (reader.empty()) {
             WriteStreamInfo(json, file, openError, readers);
-            if (!openError.empty() && readers.LastUsed != audio::TStreamReader::None)
+            if (!openError.empty()) {
+                // With no reader object to carry it, the error goes to stderr; either way the
+                // run does not count as a success.
+                if (readers.LastUsed == audio::TStreamReader::None)
+                    std::cerr << "quaverly-info: " << openError << '\n';
                 status = 1;
+            }
         } else if (!openError.empty()) {
             WriteError(json, ReaderKey(reader), openError);
             status = 1;
