@@ -1,5 +1,6 @@
 #include "support/HttpFileServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <fstream>
@@ -37,6 +38,72 @@ bool SendAll(int fd, const char *p, size_t n)
         n -= size_t(w);
     }
     return true;
+}
+
+void PutLe16(std::vector<char> &out, uint32_t v)
+{
+    out.push_back(char(v & 0xff));
+    out.push_back(char((v >> 8) & 0xff));
+}
+
+uint64_t Le(const std::vector<char> &in, size_t at, int bytes)
+{
+    uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | uint8_t(in[at + size_t(i)]);
+    return v;
+}
+
+// One MMS-over-HTTP chunk: two type bytes, its length, and the extension that
+// carries a sequence number ("$H" and "$D" have 8 bytes of it, "$E" 4).
+void PutChunk(std::vector<char> &out, char type, uint32_t seq, const char *payload, size_t size)
+{
+    const uint32_t ext = type == 'E' ? 4 : 8;
+    out.push_back('$');
+    out.push_back(type);
+    PutLe16(out, uint32_t(size) + ext);
+    PutLe16(out, seq & 0xffff);
+    PutLe16(out, seq >> 16);
+    if (ext == 8) {
+        PutLe16(out, 0);
+        PutLe16(out, uint32_t(size) + ext);
+    }
+    out.insert(out.end(), payload, payload + size);
+}
+
+// The ASF file in chunks: its header object with the data object's 50-byte
+// head, then (for a play request) the fixed-size packets. An empty result when
+// the file is no ASF file this can split.
+std::vector<char> MmshChunks(const std::vector<char> &asf, bool play)
+{
+    static const unsigned char kFileProperties[16] = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
+                                                      0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+    std::vector<char> out;
+    if (asf.size() < 30)
+        return out;
+    const uint64_t headerSize = Le(asf, 16, 8);
+    if (headerSize + 50 > asf.size() || headerSize + 50 > 0xfff0)
+        return out;
+    uint64_t packet = 0;
+    for (size_t at = 30; at + 100 <= headerSize;) {
+        const uint64_t size = Le(asf, at + 16, 8);
+        if (std::equal(kFileProperties, kFileProperties + 16, reinterpret_cast<const unsigned char *>(&asf[at])))
+            packet = Le(asf, at + 96, 4);
+        if (size < 24)
+            break;
+        at += size;
+    }
+    if (packet == 0 || packet > 0xfff0)
+        return out;
+    PutChunk(out, 'H', 0, asf.data(), headerSize + 50);
+    if (!play)
+        return out;
+    const uint64_t dataEnd = std::min<uint64_t>(headerSize + Le(asf, headerSize + 16, 8), asf.size());
+    uint32_t seq = 0;
+    for (uint64_t at = headerSize + 50; at + packet <= dataEnd; at += packet)
+        PutChunk(out, 'D', seq++, asf.data() + at, packet);
+    PutChunk(out, 'E', seq, nullptr, 0);
+    return out;
 }
 
 }  // namespace
@@ -155,7 +222,12 @@ void HttpFileServer::Handle(int fd)
         SendAll(fd, r.data(), r.size());
     } else {
         std::vector<char> body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::string r = "HTTP/1.0 200 OK\r\nContent-Type: " + ContentType(path) + "\r\nConnection: close\r\n";
+        std::string type = ContentType(path);
+        if (entry.options.mmsh) {
+            body = MmshChunks(body, head.find("xPlayStrm=1") != std::string::npos);
+            type = "application/vnd.ms.wms-hdr.asfv1";
+        }
+        std::string r = "HTTP/1.0 200 OK\r\nContent-Type: " + type + "\r\nConnection: close\r\n";
         if (entry.options.withLength)
             r += "Content-Length: " + std::to_string(body.size()) + "\r\n";
         r += "\r\n";

@@ -11,7 +11,7 @@
 //
 // Each GET of a served path sends the file (200, Content-Type from the
 // extension), with or without Content-Length, optionally paced; anything
-// else gets 404. Connections and reads are bounded in time; Stop (also run
+// else gets 404. With .mmsh the file goes out in MMS-over-HTTP chunks. Connections and reads are bounded in time; Stop (also run
 // by the destructor) ends all of them, which is how a test kills the server
 // mid-stream.
 
@@ -30,6 +30,10 @@ public:
     struct Options {
         bool withLength = true;  // announce the size (a network file)
         int64_t bytesPerSecond = 0;  // 0: as fast as the socket takes it
+        // Serve an ASF file as an MMS-over-HTTP server does: a describe request gets the
+        // header in a "$H" chunk; a play request ("Pragma: xPlayStrm=1") gets the header,
+        // each data packet in a "$D" chunk, then an "$E" chunk.
+        bool mmsh = false;
     };
 
     HttpFileServer() = default;
