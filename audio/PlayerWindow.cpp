@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <sys/eventfd.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace quaverly::audio {
@@ -33,22 +31,16 @@ void SetText(xcb_connection_t *c, XWindow w, std::uint32_t property, std::uint32
 
 PlayerWindow::PlayerWindow(Handler handler, QObject *parent) : QObject(parent), handler_(std::move(handler))
 {
-    drainTimer_.setSingleShot(true);
-    drainTimer_.setInterval(0);
-    connect(&drainTimer_, &QTimer::timeout, this, [this] { Drain(false); });
-    // Posts made while the loop runs are handled before it sleeps again.
-    if (QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance(thread()))
-        connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &PlayerWindow::DrainIfPosted, Qt::DirectConnection);
-    // Another thread's post wakes the loop through this counter; the queue
-    // itself travels under queueMutex_ alone.
-    wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd_ >= 0) {
-        wakeNotifier_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, this);
-        connect(wakeNotifier_, &QSocketNotifier::activated, this, [this] {
-            eventfd_t count = 0;
-            [[maybe_unused]] const int ignored = eventfd_read(wakeFd_, &count);
-            Drain(false);
-        });
+    // A post of the UI thread is handled when its event loop next wakes or
+    // is about to block; another thread's post wakes the loop through the
+    // dispatcher's own wake-up, so nothing of ours is polled or registered
+    // per post. The queue itself travels under queueMutex_ alone.
+    dispatcher_ = QAbstractEventDispatcher::instance(thread());
+    if (dispatcher_) {
+        connect(dispatcher_, &QAbstractEventDispatcher::aboutToBlock, this, &PlayerWindow::DrainIfPosted,
+                Qt::DirectConnection);
+        connect(dispatcher_, &QAbstractEventDispatcher::awake, this, &PlayerWindow::DrainIfPosted,
+                Qt::DirectConnection);
     }
 
     if (!std::getenv("DISPLAY"))
@@ -89,15 +81,7 @@ PlayerWindow::~PlayerWindow()
 {
     if (notifier_)
         notifier_->setEnabled(false);
-    if (wakeNotifier_) {
-        wakeNotifier_->setEnabled(false);
-        delete wakeNotifier_;
-        wakeNotifier_ = nullptr;
-    }
     std::lock_guard<std::mutex> lock(queueMutex_);
-    if (wakeFd_ >= 0)
-        ::close(wakeFd_);
-    wakeFd_ = -1;
     if (conn_) {
         xcb_destroy_window(Conn(conn_), window_);
         xcb_flush(Conn(conn_));
@@ -130,22 +114,20 @@ void PlayerWindow::TakeInX()
 
 void PlayerWindow::Post(std::uint32_t msg, std::int32_t wParam, std::int32_t lParam)
 {
-    const bool onUiThread = QThread::currentThread() == thread();
-    bool startTimer = false;
+    QAbstractEventDispatcher *wake = nullptr;
     {
         std::lock_guard<std::mutex> lock(queueMutex_);
         TakeInX();
         queue_.push_back({std::int32_t(msg), wParam, lParam});
-        if (drainScheduled_)
+        if (drainScheduled_.load(std::memory_order_relaxed))
             return;
-        drainScheduled_ = true;
-        if (onUiThread)
-            startTimer = true;
-        else if (wakeFd_ >= 0)
-            eventfd_write(wakeFd_, 1); // under the lock: the counter cannot close meanwhile
+        drainScheduled_.store(true, std::memory_order_release);
+        // The UI thread's own post needs no wake-up: its loop is running.
+        if (QThread::currentThread() != thread())
+            wake = dispatcher_;
     }
-    if (startTimer)
-        drainTimer_.start(); // usually the loop drains before it blocks and this never fires
+    if (wake)
+        wake->wakeUp(); // thread-safe; the loop then wakes and drains
 }
 
 void PlayerWindow::PostTitle(std::uint32_t msg, std::int32_t wParam, const std::string &title)
@@ -176,11 +158,10 @@ void PlayerWindow::DispatchPending() { Drain(true); }
 
 void PlayerWindow::DrainIfPosted()
 {
-    {
-        std::lock_guard<std::mutex> lock(queueMutex_);
-        if (!drainScheduled_)
-            return;
-    }
+    // Called on every wake-up of the loop: most find nothing posted, and
+    // learn so without the lock.
+    if (!drainScheduled_.load(std::memory_order_acquire))
+        return;
     Drain(false);
 }
 
@@ -200,7 +181,7 @@ void PlayerWindow::Drain(bool readX)
                 readX = false;
             }
             if (queue_.empty()) {
-                drainScheduled_ = false;
+                drainScheduled_.store(false, std::memory_order_relaxed);
                 lost = connectionLost_;
                 break;
             }
@@ -209,8 +190,6 @@ void PlayerWindow::Drain(bool readX)
         }
         handler_(std::uint32_t(m[0]), m[1], m[2]);
     }
-    if (drainTimer_.isActive())
-        drainTimer_.stop();
     if (lost && notifier_ && notifier_->isEnabled())
         notifier_->setEnabled(false);
 }

@@ -13,19 +13,19 @@
 //   takes in whatever the X server has already delivered to this process, so
 //   a command that reached us before a post is handled before it.
 //
-// The UI thread drains the queue when its event loop is about to block (a
-// post from the UI thread itself then costs no wake-up at all), from a
-// zero-time timer when the loop is only being pumped, on a wake-up counter
-// (an eventfd) after a post from another thread, and when the connection's
-// socket turns readable. Without a display the window is absent and the queue works
-// alone, with the same order and thread guarantees.
+// The UI thread drains the queue whenever its event loop wakes and when it
+// is about to block (a post from the UI thread itself then costs no wake-up
+// at all), after the dispatcher's own wake-up that a post from another thread
+// makes, and when the connection's socket turns readable. Without a display
+// the window is absent and the queue works alone, with the same order and
+// thread guarantees.
 #include "audio/VisFrame.h"
 #include "platform/X11WindowSystem.h"
 
 #include <QObject>
-#include <QTimer>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -33,6 +33,7 @@
 #include <mutex>
 #include <string>
 
+class QAbstractEventDispatcher;
 class QSocketNotifier;
 
 namespace quaverly::audio {
@@ -85,13 +86,13 @@ private:
     std::uint32_t playerAtom_ = 0;
     std::uint32_t sendingDataAtom_ = 0;
     QSocketNotifier *notifier_ = nullptr;
-    QTimer drainTimer_;    // zero-time, single shot, UI thread only
-    int wakeFd_ = -1;      // eventfd: another thread's post wakes the UI thread
-    QSocketNotifier *wakeNotifier_ = nullptr;
+    QAbstractEventDispatcher *dispatcher_ = nullptr; // of the UI thread; wakeUp() is thread-safe
 
     std::mutex queueMutex_;
     std::deque<Message> queue_;
-    bool drainScheduled_ = false; // a drain is on its way (guarded by queueMutex_)
+    // A drain is on its way: written under queueMutex_, read without it by
+    // the loop's wake-up hook.
+    std::atomic<bool> drainScheduled_{false};
     bool connectionLost_ = false; // guarded by queueMutex_
 
     std::mutex titleMutex_;
