@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -95,6 +96,67 @@ std::map<std::string, long> ResidentBreakdown()
     return kb;
 }
 
+// Per thread of this process: its name, CPU ns (schedstat) and voluntary
+// plus involuntary context switches, for where the CPU time goes.
+struct ThreadUse {
+    std::string name;
+    long long cpuNs = 0;
+    long switches = 0;
+};
+
+std::map<std::string, ThreadUse> Threads()
+{
+    std::map<std::string, ThreadUse> out;
+    DIR *d = opendir("/proc/self/task");
+    if (!d)
+        return out;
+    while (const dirent *e = readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        const std::string base = std::string("/proc/self/task/") + e->d_name;
+        ThreadUse u;
+        if (FILE *f = std::fopen((base + "/comm").c_str(), "r")) {
+            char name[64] = "";
+            if (std::fgets(name, sizeof name, f))
+                u.name = std::string(name, strcspn(name, "\n"));
+            std::fclose(f);
+        }
+        if (FILE *f = std::fopen((base + "/schedstat").c_str(), "r")) {
+            if (std::fscanf(f, "%lld", &u.cpuNs) != 1)
+                u.cpuNs = 0;
+            std::fclose(f);
+        }
+        if (FILE *f = std::fopen((base + "/status").c_str(), "r")) {
+            char line[256];
+            long v = 0;
+            while (std::fgets(line, sizeof line, f))
+                if (std::sscanf(line, "voluntary_ctxt_switches: %ld", &v) == 1
+                    || std::sscanf(line, "nonvoluntary_ctxt_switches: %ld", &v) == 1)
+                    u.switches += v;
+            std::fclose(f);
+        }
+        out[e->d_name] = u;
+    }
+    closedir(d);
+    return out;
+}
+
+// "name cpu-ms/min switches/min" for each thread that ran in between.
+void PrintThreads(const std::map<std::string, ThreadUse> &before, const std::map<std::string, ThreadUse> &after,
+                  double played)
+{
+    std::printf("     threads (CPU ms and context switches per minute):");
+    for (const auto &[tid, a] : after) {
+        const auto it = before.find(tid);
+        const long long ns = a.cpuNs - (it != before.end() ? it->second.cpuNs : 0);
+        const long sw = a.switches - (it != before.end() ? it->second.switches : 0);
+        if (ns == 0 && sw == 0)
+            continue;
+        std::printf(" %s %.1f/%.0f;", a.name.c_str(), double(ns) / 1e6 * 60.0 / played, double(sw) * 60.0 / played);
+    }
+    std::printf("\n");
+}
+
 int Idle(double seconds)
 {
     rusage before{};
@@ -160,17 +222,26 @@ int Library(const std::string &folder, const char *file, double seconds)
         return 1;
     }
     float fft[256];
+    const auto threadsBefore = Threads();
     const auto start = std::chrono::steady_clock::now();
     auto next = start;
-    while (active(h) != BASS_ACTIVE_STOPPED
-           && std::chrono::steady_clock::now() - start < std::chrono::duration<double>(seconds)) {
+    // Wall time inside the host's calls (the FFT and the activity check).
+    std::chrono::steady_clock::duration inCalls{};
+    long calls = 0;
+    for (;;) {
+        const auto c0 = std::chrono::steady_clock::now();
+        if (c0 - start >= std::chrono::duration<double>(seconds) || active(h) == BASS_ACTIVE_STOPPED)
+            break;
         data(h, fft, BASS_DATA_FFT256);
+        inCalls += std::chrono::steady_clock::now() - c0;
+        ++calls;
         next += std::chrono::milliseconds(25);
         std::this_thread::sleep_until(next);
     }
     const double played = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
+    const auto threadsAfter = Threads();
     const auto kb = ResidentBreakdown();
     const struct mallinfo2 heap = mallinfo2();
     freeAll();
@@ -182,6 +253,9 @@ int Library(const std::string &folder, const char *file, double seconds)
     for (const auto &[where, v] : kb)
         std::printf(" %s %.1f", where.c_str(), double(v) / 1024.0);
     std::printf(" (MB); malloc in use %.1f MB\n", double(heap.uordblks + heap.hblkhd) / 1048576.0);
+    PrintThreads(threadsBefore, threadsAfter, played);
+    std::printf("     host calls: %ld, %.1f us each (wall, the activity check with the FFT)\n", calls,
+                calls ? std::chrono::duration<double, std::micro>(inCalls).count() / double(calls) : 0.0);
     return 0;
 }
 
