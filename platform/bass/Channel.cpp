@@ -149,9 +149,13 @@ bool Channel::Produce(int maxFrames)
 
 void Channel::FillLocal(size_t frames)
 {
+    FillLocalTo(std::min(frames, fillTarget_ + size_t(kLocalChunk)));
+}
+
+void Channel::FillLocalTo(size_t frames)
+{
     if (network_)
         return;
-    frames = std::min(frames, fillTarget_ + size_t(kLocalChunk));
     for (;;) {
         {
             std::lock_guard lock(mutex_);
@@ -438,22 +442,28 @@ void Channel::OnDecoderEvent(DecoderEvent e, const std::string &text)
     }
 }
 
-bool Channel::Mix(float *acc, int frames, int outRate, float gain)
+bool Channel::Mix(float *acc, int16_t *direct, int frames, int outRate, float gain)
 {
     if (!network_) {
+        // The fill target keeps a quarter second ahead; a device buffer that
+        // takes more (a low output rate) must still be filled whole.
+        const size_t need = std::max(fillTarget_, size_t(int64_t(frames) * rate_ / outRate + 2));
         bool low = false;
         {
             std::lock_guard lock(mutex_);
-            low = playing_ && !sourceEnded_ && Frames() < fillTarget_;
+            low = playing_ && !sourceEnded_ && Frames() < need;
         }
         if (low)
-            FillLocal(fillTarget_);
+            FillLocalTo(need);
     }
     bool endedNow = false;
     {
         std::lock_guard lock(mutex_);
-        if (!playing_)
+        if (!playing_) {
+            if (direct && MixesDirect(outRate))
+                std::memset(direct, 0, size_t(frames) * 2 * sizeof(int16_t));
             return false;
+        }
         // This buffer replaces the last one at the device from now on.
         const int64_t startFrame = playFrame_;
         histFrames_ = 0;
@@ -468,7 +478,21 @@ bool Channel::Mix(float *acc, int frames, int outRate, float gain)
                 acc[size_t(at + i) * 2 + 1] += r * gain;
             }
         };
-        if (rate_ == outRate && channels_ <= 2) {
+        if (rate_ == outRate && channels_ <= 2 && direct) {
+            // The device's samples are this channel's own: copied as they
+            // are (what the float path gives at gain 1), the rest silence.
+            const int n = int(std::min(Frames(), size_t(frames)));
+            if (channels_ == 2) {
+                std::memcpy(direct, Head(), size_t(n) * 2 * sizeof(int16_t));
+            } else {
+                const int16_t *p = Head();
+                for (int i = 0; i < n; ++i)
+                    direct[size_t(i) * 2] = direct[size_t(i) * 2 + 1] = p[i];
+            }
+            std::memset(direct + size_t(n) * 2, 0, size_t(frames - n) * 2 * sizeof(int16_t));
+            Consume(size_t(n));
+            done = n;
+        } else if (rate_ == outRate && channels_ <= 2) {
             const int n = int(std::min(Frames(), size_t(frames)));
             const int16_t *p = Head();
             for (int i = 0; i < n; ++i) {

@@ -66,8 +66,14 @@ public:
 
     // Audio device thread: adds up to `frames` frames at outRate stereo into
     // acc (gain applied). False once the channel has played its last sample
-    // (the end syncs are queued then) or is not playing.
-    bool Mix(float *acc, int frames, int outRate, float gain);
+    // (the end syncs are queued then) or is not playing. When the channel
+    // is the only one heard, at gain 1, `direct` may be the device's buffer:
+    // a channel at outRate with one or two channels then writes all `frames`
+    // there itself (silence after its data) and leaves acc alone; otherwise
+    // it mixes into acc as usual. Only MixesDirect tells which it will be.
+    bool Mix(float *acc, int16_t *direct, int frames, int outRate, float gain);
+    // Whether Mix with a `direct` buffer writes there.
+    bool MixesDirect(int outRate) const { return rate_ == outRate && channels_ <= 2; }
 
     bool retired = false;  // guarded by the sync dispatcher's lock
 
@@ -82,8 +88,10 @@ private:
     const int16_t *HeardHead() const { return Head() - HeardBehind() * size_t(channels_); }  // mutex_ held
     // Decodes one chunk; false at the end of the data.
     bool Produce(int maxFrames);
-    // Decodes a local stream until `frames` are ahead or the data ended.
+    // Decodes a local stream until `frames` are ahead (at most a chunk past
+    // the fill target) or the data ended.
     void FillLocal(size_t frames);
+    void FillLocalTo(size_t frames);  // without that limit
     void ReaderLoop();
     void Fire(DWORD type, bool hasText, const std::string &text);  // mutex_ not held
     bool SeekTo(int64_t frame);

@@ -81,10 +81,14 @@ bool Engine::Init(int device, DWORD freq)
     want.freq = freq ? int(freq) : 44100;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
-    // A device buffer of about 93 ms wakes the device's thread 11 times a
-    // second instead of 43; what is being heard inside the buffer is
+    // The device buffer is the largest power of two up to 200 ms (8192
+    // frames, 186 ms, at 44.1 kHz): the device's thread, which decodes too,
+    // then wakes about 5 times a second, and every wakeup costs far more
+    // than the samples it handles. What is being heard inside the buffer is
     // reckoned from the time it was filled (see Channel::HeardBehind).
-    want.samples = 4096;
+    want.samples = 256;
+    while (int(want.samples) * 2 <= want.freq / 5 && want.samples < 32768)
+        want.samples = Uint16(want.samples * 2);
     want.callback = &Engine::Callback;
     want.userdata = this;
     SDL_AudioSpec have{};
@@ -232,9 +236,6 @@ void Engine::Callback(void *self, uint8_t *stream, int len)
 
 void Engine::Mix(int16_t *out, int frames)
 {
-    if (acc_.size() < size_t(frames) * 2)
-        acc_.resize(size_t(frames) * 2);
-    std::fill(acc_.begin(), acc_.begin() + frames * 2, 0.0f);
     {
         std::lock_guard lock(mutex_);
         mixList_.assign(playing_.begin(), playing_.end());
@@ -242,10 +243,19 @@ void Engine::Mix(int16_t *out, int frames)
     const float scale = float(std::max<DWORD>(volumeScale_.load(), 1));
     const float streamGain = std::min(1.0f, float(streamVolume_.load()) / scale);
     const float musicGain = std::min(1.0f, float(musicVolume_.load()) / scale);
+    auto gainOf = [&](const Channel &c) { return c.kind() == ChannelKind::Music ? musicGain : streamGain; };
+    // One channel at full volume and the device's rate is the usual case:
+    // it writes its samples straight into the device's buffer, with no
+    // float mix and conversion in between.
+    const bool direct = mixList_.size() == 1 && gainOf(*mixList_[0]) == 1.0f && mixList_[0]->MixesDirect(outRate_);
+    if (!direct) {
+        if (acc_.size() < size_t(frames) * 2)
+            acc_.resize(size_t(frames) * 2);
+        std::fill(acc_.begin(), acc_.begin() + frames * 2, 0.0f);
+    }
     bool finished = false;
     for (const auto &channel : mixList_) {
-        const float gain = channel->kind() == ChannelKind::Music ? musicGain : streamGain;
-        if (!channel->Mix(acc_.data(), frames, outRate_, gain))
+        if (!channel->Mix(acc_.data(), direct ? out : nullptr, frames, outRate_, gainOf(*channel)))
             finished = true;
     }
     if (finished) {
@@ -253,6 +263,8 @@ void Engine::Mix(int16_t *out, int frames)
         std::erase_if(playing_, [](const std::shared_ptr<Channel> &c) { return c->Active() == BASS_ACTIVE_STOPPED; });
     }
     mixList_.clear();
+    if (direct)
+        return;
     for (int i = 0; i < frames * 2; ++i) {
         const float v = std::clamp(acc_[size_t(i)] * 32768.0f, -32768.0f, 32767.0f);
         out[i] = int16_t(std::lrintf(v));

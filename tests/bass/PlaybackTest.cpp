@@ -250,7 +250,7 @@ TEST(BassOutput, PositionAndSamplesFollowWhatIsHeardInsideTheDeviceBuffer)
         last = after;
     }
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    // The position moves on between the device's buffers (about 93 ms each),
+    // The position moves on between the device's buffers (about 186 ms each),
     // at the pace of the output.
     EXPECT_GE(distinct, 20);
     EXPECT_NEAR(double(last - first) / 44100.0, elapsed, 0.12);
