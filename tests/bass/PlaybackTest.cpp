@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <csignal>
 
 using namespace quaverly::test;
@@ -95,6 +97,44 @@ INSTANTIATE_TEST_SUITE_P(Formats, PlaysTone,
                       ToneCase{"OggencVorbis", Encoder::Oggenc, "ogg", 1000, 44100, 2, 0.002},
                       ToneCase{"VorbisMono22k", Encoder::FfmpegOgg, "ogg", 440, 22050, 1, 0.002}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(BassOutput, ALowOutputRateGetsEveryDeviceBufferFilledWhole)
+{
+    // At 8 kHz out, a 48 kHz file gives six source frames to each output
+    // frame: a device buffer may then take more than is kept decoded ahead,
+    // and must still be filled whole instead of ending in silence.
+    TempFolder dir;
+    const std::string file = dir.File("tone.wav");
+    ASSERT_TRUE(MakeTone(file, Encoder::Wav, 440, 48000, 2, 2.0, 0.5));
+    LoadedBass bass;
+    const std::string out = dir.File("out.raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+    unsetenv("SDL_DISKAUDIODELAY");
+    const BassApi &b = bass.api();
+    ASSERT_TRUE(b.Init(1, 8000, 0, nullptr, nullptr));
+    const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, 0);
+    ASSERT_NE(h, 0u);
+    SyncRecorder ends;
+    ASSERT_NE(b.ChannelSetSync(h, BASS_SYNC_END, 0, &SyncRecorder::End, &ends), 0u);
+    ASSERT_TRUE(b.ChannelPlay(h, FALSE));
+    ASSERT_TRUE(ends.WaitFor(1, 10s));
+    EXPECT_TRUE(b.StreamFree(h));
+    EXPECT_TRUE(b.Free());
+    const auto pcm = ReadPcm(out);
+    const PcmAnalysis a = Analyse(pcm, 8000);
+    ASSERT_GE(a.first, 0) << "nothing was played";
+    EXPECT_NEAR(a.seconds, 2.0, 0.01);
+    EXPECT_NEAR(a.frequency, 440, 440 * 0.01);
+    // A 440 Hz sine at half scale sampled at 8 kHz is near zero for one
+    // frame at a time; a longer quiet run is a hole in the output.
+    int64_t quiet = 0, longest = 0;
+    for (int64_t i = a.first; i <= a.last; ++i) {
+        quiet = std::abs(int(pcm[size_t(i) * 2])) < 200 ? quiet + 1 : 0;
+        longest = std::max(longest, quiet);
+    }
+    EXPECT_LE(longest, 2) << "silence inside the played tone";
+}
 
 TEST(BassOutput, InitFailsWhenTheDeviceDoesNotOpenAndWorksOnceItDoes)
 {
