@@ -3,15 +3,21 @@
 #include "PlayerFixture.h"
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace quaverly;
 using namespace quaverly::test;
 
 namespace {
 
-std::vector<std::string> RunPlay(const std::vector<std::string> &args, int &status)
+// Runs quaverly-play with `args`; with `signal`, sends it that signal after
+// `afterMs` of playing.
+std::vector<std::string> RunPlay(const std::vector<std::string> &args, int &status, int signal = 0,
+                                 int afterMs = 0)
 {
     const std::string out = FixtureFolder() + "/play-out.txt";
     std::vector<std::string> argv = {"/bin/sh", "-c", "out=$1; shift; exec \"$@\" >\"$out\" 2>/dev/null", "sh", out,
@@ -19,6 +25,10 @@ std::vector<std::string> RunPlay(const std::vector<std::string> &args, int &stat
     argv.insert(argv.end(), args.begin(), args.end());
     const pid_t pid = SpawnProcess(argv);
     EXPECT_GT(pid, 0);
+    if (signal != 0 && pid > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+        kill(pid, signal);
+    }
     status = WaitForExit(pid, 20000);
     std::ifstream in(out);
     std::vector<std::string> lines;
@@ -67,4 +77,29 @@ TEST(QuaverlyPlayBands, ATonePrintsBandFramesPeakingInItsBandBetweenOpenAndEnd)
     EXPECT_GE(frames, 20);
     EXPECT_LE(frames, 100);
     EXPECT_GE(peakInBand3, frames / 2);
+}
+
+TEST(QuaverlyPlaySignals, SigintAndSigtermEndTheRunWithStatus130AndEveryLineWrittenWhole)
+{
+    ASSERT_FALSE(FixtureFolder().empty());
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        int status = -1;
+        // Well before the end of the two seconds of tone.
+        const auto lines = RunPlay({"--bands", Fixture("tone-mono.wav")}, status, signal, 700);
+        // 130 is the player's own ending; killed by the signal it would be 128 + the signal.
+        EXPECT_EQ(130, status);
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_TRUE(lines.front().starts_with("{\"event\": \"open\", "));
+        EXPECT_NE("{\"event\": \"end\"}", lines.back());
+        // The band lines held for one write leave at the end as whole lines.
+        int frames = 0;
+        for (const auto &l : lines) {
+            if (!l.starts_with("{\"event\": \"bands\""))
+                continue;
+            ASSERT_EQ(19u, Bands(l).size()) << l;
+            ++frames;
+        }
+        EXPECT_GE(frames, 5);
+    }
 }

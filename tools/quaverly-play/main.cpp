@@ -12,7 +12,6 @@
 #include "ui/IDialogs.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
@@ -20,9 +19,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <mutex>
+#include <pthread.h>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -45,15 +46,59 @@ public:
     }
 };
 
-// SIGINT and SIGTERM write one byte into this pipe; the event loop wakes on
-// it, so nothing polls for a signal that has not come.
-int g_signalPipe[2] = {-1, -1};
+// SIGINT and SIGTERM end the run with status 130. They are blocked in every
+// thread and taken by one thread that waits for them alone, so the event
+// loop polls no descriptor of its own for a signal that has not come.
+class StopSignals {
+public:
+    // Before any other thread starts: each one inherits the blocked set.
+    static void Block()
+    {
+        const sigset_t set = Set();
+        pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    }
+    // Once the application exists: from then on a signal ends its loop.
+    void Watch()
+    {
+        waiter_ = std::thread([this] {
+            int signal = 0;
+            while (sigwait(&set_, &signal) == 0) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (closing_)
+                    return;
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), [] { QCoreApplication::exit(130); }, Qt::QueuedConnection);
+            }
+        });
+    }
+    // Before the application goes: the waiter posts nothing more and ends.
+    ~StopSignals()
+    {
+        if (!waiter_.joinable())
+            return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closing_ = true;
+        }
+        pthread_kill(waiter_.native_handle(), SIGTERM);
+        waiter_.join();
+    }
 
-extern "C" void OnSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-}
+private:
+    static sigset_t Set()
+    {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGINT);
+        sigaddset(&set, SIGTERM);
+        return set;
+    }
+
+    const sigset_t set_ = Set();
+    std::mutex mutex_;
+    bool closing_ = false;
+    std::thread waiter_;
+};
 
 // Every line but a band line is flushed at once, and takes out the band
 // lines before it. Band lines come 40 times a second: to a terminal each is
@@ -231,7 +276,9 @@ int main(int argc, char **argv)
     // A console loop needs no GLib main context: Qt's own dispatcher does
     // less per wake-up, and the spectrum tick wakes it 40 times a second.
     setenv("QT_NO_GLIB", "1", 0);
+    StopSignals::Block();
     QCoreApplication app(argc, argv);
+    StopSignals stopSignals; // declared after the application: it goes first
     ConsoleDialogs dialogs;
     TAudioPlayer player(&dialogs, ProgramFolder());
     if (!player.PlayerReady()) {
@@ -240,16 +287,9 @@ int main(int argc, char **argv)
                          ProgramFolder().c_str());
         return 1;
     }
-    // The audio output installs its own SIGINT/SIGTERM handlers that only
-    // queue a note nobody reads; take the signals back so they end the run.
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        std::perror("quaverly-play: pipe");
-        return 1;
-    }
-    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [] { QCoreApplication::exit(130); });
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
+    // The audio output's own SIGINT/SIGTERM handlers never run: the signals
+    // stay blocked and the waiter takes them.
+    stopSignals.Watch();
 
     Session session(player, options);
     QTimer::singleShot(0, [&session] { session.Next(); });
