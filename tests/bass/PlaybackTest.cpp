@@ -177,6 +177,16 @@ TEST(BassOutput, StreamVolumeScalesTheLevelOnTheConfiguredScale)
     ASSERT_TRUE(MakeTone(file, Encoder::Wav, 1000, 44100, 2, 0.5, 0.8));
     LoadedBass bass;
     const BassApi &b = bass.api();
+    // The volume settings outlive Free: the defaults come back for the
+    // tests that run after this one in the same process.
+    struct Defaults {
+        const BassApi &b;
+        ~Defaults()
+        {
+            b.SetConfig(BASS_CONFIG_GVOL_STREAM, 10000);
+            b.SetConfig(BASS_CONFIG_CURVE_VOL, 10000);
+        }
+    } defaults{b};
     ASSERT_TRUE(b.SetConfig(BASS_CONFIG_CURVE_VOL, 255));
     ASSERT_TRUE(bass.InitDisk(dir.File("out.raw")));
     ASSERT_TRUE(b.SetConfig(BASS_CONFIG_GVOL_STREAM, 64));
