@@ -4,20 +4,20 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: build deps ffmpeg configure run test bench clean
+.PHONY: build deps audio-deps configure run test bench clean
 
-build: deps ffmpeg configure
+build: deps audio-deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 deps:
 	@./scripts/install-deps.sh
 
-# The small static FFmpeg the audio library links (rebuilt only when its
-# options change; without network the system's FFmpeg is used).
-ffmpeg: deps
-	@./scripts/build-ffmpeg.sh
+# The small static FFmpeg and SDL2 the audio library links (rebuilt only
+# when their options change; without network the system's are used).
+audio-deps: deps
+	@./scripts/build-audio-deps.sh
 
-configure: ffmpeg
+configure: audio-deps
 	@if [ ! -f $(BUILD)/build.ninja ]; then \
 	    cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS); \
 	fi
@@ -37,4 +37,4 @@ bench: build
 	./scripts/run-bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-ffmpeg
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-audio-deps
