@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 using namespace quaverly::test;
 using quaverly::BassApi;
@@ -268,6 +269,50 @@ TEST(BassMusic, ModulesLoadDecodeAndAreFreedAsMusicOnly)
     EXPECT_FALSE(b.ChannelSetPosition(h, 0, BASS_POS_BYTE));  // music does not move
     EXPECT_FALSE(b.StreamFree(h));
     EXPECT_TRUE(b.MusicFree(h));
+}
+
+// The module library is loaded by the first module, not with the audio
+// library: a stream alone never maps it, and modules opened from several
+// threads at once all find it bound.
+TEST(BassMusic, TheModuleLibraryIsLoadedByTheFirstModulesFromAnyThread)
+{
+    TempFolder dir;
+    const std::string file = dir.File("tiny.mod");
+    {
+        const auto mod = TinyModule();
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char *>(mod.data()), std::streamsize(mod.size()));
+    }
+    const std::string tone = dir.File("tone.wav");
+    ASSERT_TRUE(MakeTone(tone, Encoder::Wav, 440, 44100, 2, 0.5, 0.3));
+    const auto mapped = [] {
+        std::ifstream maps("/proc/self/maps");
+        std::string line;
+        while (std::getline(maps, line))
+            if (line.find("libopenmpt") != std::string::npos)
+                return true;
+        return false;
+    };
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    const HSTREAM s = b.StreamCreateFile(FALSE, tone.c_str(), 0, 0, BASS_STREAM_DECODE);
+    ASSERT_NE(s, 0u);
+    EXPECT_TRUE(b.StreamFree(s));
+    EXPECT_FALSE(mapped());
+
+    constexpr int kThreads = 4;
+    std::vector<HMUSIC> handles(kThreads, 0);
+    std::vector<std::thread> openers;
+    for (int i = 0; i < kThreads; ++i)
+        openers.emplace_back([&, i] { handles[size_t(i)] = b.MusicLoad(FALSE, file.c_str(), 0, 0, BASS_STREAM_DECODE, 0); });
+    for (auto &t : openers)
+        t.join();
+    EXPECT_TRUE(mapped());
+    for (const HMUSIC h : handles) {
+        ASSERT_NE(h, 0u);
+        std::vector<int16_t> pcm(4096);
+        EXPECT_EQ(b.ChannelGetData(h, pcm.data(), DWORD(pcm.size() * 2)), DWORD(pcm.size() * 2));
+        EXPECT_TRUE(b.MusicFree(h));
+    }
 }
 
 TEST(BassInput, FilesDamagedInTheMiddleDecodeToAnEndWithoutNoiseBursts)
