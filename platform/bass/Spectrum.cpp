@@ -36,8 +36,10 @@ bool Spectrum::Prepare(int n)
     out_ = av_malloc(sizeof(AVComplexFloat) * size_t(n / 2 + 1));
     if (!in_ || !window_ || !out_)
         return false;
+    // The window carries the 16-bit scale too (a power of two, so the
+    // product is the same as scaling each sample first).
     for (int i = 0; i < n; ++i)
-        window_[i] = float(0.5 - 0.5 * std::cos(2.0 * M_PI * i / n));
+        window_[i] = float(0.5 - 0.5 * std::cos(2.0 * M_PI * i / n)) / 32768.0f;
     n_ = n;
     return true;
 }
@@ -47,17 +49,23 @@ bool Spectrum::Compute(const int16_t *samples, int frames, int channels, int cha
     if (channels <= 0 || n < 2 || !Prepare(n))
         return false;
     const int used = frames < n ? (frames < 0 ? 0 : frames) : n;
-    for (int i = 0; i < used; ++i) {
-        float v;
-        if (channel >= 0) {
-            v = samples[size_t(i) * size_t(channels) + size_t(channel)];
-        } else {
+    // Called 40 times a second for the spectrum display: one channel and
+    // the stereo mix have loops of their own the compiler vectorises.
+    const size_t stride = size_t(channels);
+    if (channel >= 0 || channels == 1) {
+        const int16_t *from = samples + (channel >= 0 ? channel : 0);
+        for (int i = 0; i < used; ++i)
+            in_[i] = float(from[size_t(i) * stride]) * window_[i];
+    } else if (channels == 2) {
+        for (int i = 0; i < used; ++i)
+            in_[i] = float(int(samples[2 * size_t(i)]) + int(samples[2 * size_t(i) + 1])) * 0.5f * window_[i];
+    } else {
+        for (int i = 0; i < used; ++i) {
             int sum = 0;
             for (int c = 0; c < channels; ++c)
-                sum += samples[size_t(i) * size_t(channels) + size_t(c)];
-            v = float(sum) / float(channels);
+                sum += samples[size_t(i) * stride + size_t(c)];
+            in_[i] = float(sum) / float(channels) * window_[i];
         }
-        in_[i] = v / 32768.0f * window_[i];
     }
     for (int i = used; i < n; ++i)
         in_[i] = 0.0f;
