@@ -155,7 +155,9 @@ DWORD BASS_GetVersion(void);
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void *file, QWORD offset, QWORD length, DWORD flags);
 
 /* A module music (MOD, S3M, XM, IT and the other libopenmpt formats), played
- * at 44100 Hz stereo; 0 when the file is not one. freq is ignored. */
+ * at 44100 Hz stereo; 0 when the file is not one. freq is ignored. The
+ * first module loads libopenmpt; without it every call gives 0
+ * (BASS_ERROR_NOTAVAIL). */
 HMUSIC BASS_MusicLoad(BOOL mem, const void *file, QWORD offset, DWORD length, DWORD flags, DWORD freq);
 
 /* A stream from an http URL (ICY metadata requested). A server that
