@@ -135,6 +135,7 @@ struct TMainState {
     int ScheduleStartHour = 8;
     bool TodayActive = true;
     bool SchedulePass = false;
+    bool ScheduleStopped = false;      // the last stop was made by the schedule (read by the stopped state)
     // timers: Timer1 the 100 ms position timer, Timer2 the schedule timer
     bool Timer1Enabled = false;
     bool Timer2Enabled = false;
