@@ -47,21 +47,17 @@ void TSettingsHeadReader::Complete(bool hasTail)
 
 bool TSettingsHeadReader::Scan(std::string_view bytes)
 {
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        const bool full = head_.Lines.size() == kMaxSettingsLines;
+    for (const char c : bytes) {
         if (afterCr_) {
             afterCr_ = false;
-            if (c == '\n') {
+            if (c == '\n') {   // the LF of a CR LF
                 ++offset_;
-                if (full) {
-                    Complete(i + 1 < bytes.size());
-                    return false;
-                }
                 continue;
             }
         }
-        if (full) {
+        // The head ends at the first byte after the fourth line's end, so
+        // where the input was cut into chunks does not matter.
+        if (head_.Lines.size() == kMaxSettingsLines) {
             Complete(true);
             return false;
         }
@@ -69,11 +65,6 @@ bool TSettingsHeadReader::Scan(std::string_view bytes)
         if (c == '\r' || c == '\n') {
             EndLine();
             afterCr_ = c == '\r';
-            // After a CR the next byte may still belong to this line end.
-            if (!afterCr_ && head_.Lines.size() == kMaxSettingsLines) {
-                Complete(i + 1 < bytes.size());
-                return false;
-            }
             continue;
         }
         inLine_ = true;

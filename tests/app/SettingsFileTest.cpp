@@ -148,6 +148,12 @@ TEST_F(SettingsFileTest, AnyLineEndingsBomEmptyBinaryAndHugeFilesAreRead)
     EXPECT_EQ(9, start->form.State.DisplayModeSetting);
     EXPECT_EQ(repaired, LoadFrom(repaired));
 
+    // The fourth line ends exactly where the reader's first 8192-byte chunk
+    // does; line 1 keeps its first 4096 bytes.
+    const std::string longFolder(8173, 'a');
+    EXPECT_EQ(longFolder.substr(0, 4096) + "\r\n1213152208\r\n9\r\n\r\nfifth\r\n",
+              LoadFrom(longFolder + "\r\n1213152208\r\n7\r\n\r\nfifth\r\n"));
+
     // Four short lines and a long rest: read in bounded memory, the rest
     // copied unchanged when the file is rewritten.
     const std::string rest(8 << 20, 'r');
