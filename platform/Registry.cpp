@@ -1,11 +1,12 @@
 #include "platform/Registry.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -15,14 +16,11 @@ namespace {
 
 bool MakeFolders(const std::string &path)
 {
-    std::string partial;
     std::size_t pos = 0;
     while (pos != std::string::npos) {
         pos = path.find('/', pos + 1);
-        partial = path.substr(0, pos);
-        if (partial.empty())
-            continue;
-        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+        std::string partial = path.substr(0, pos);
+        if (!partial.empty() && mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
     }
     struct stat st {};
@@ -59,8 +57,6 @@ std::optional<std::string> ReadWholeFile(const std::string &path, bool &exists)
 
 bool WriteAtomically(const std::string &folder, const std::string &path, const std::string &text)
 {
-    if (!MakeFolders(folder))
-        return false;
     std::string temp = path + ".tmpXXXXXX";
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
@@ -90,6 +86,39 @@ bool WriteAtomically(const std::string &folder, const std::string &path, const s
     return true;
 }
 
+// An exclusive flock on a lock file beside the root file. The root file
+// itself cannot carry the lock: every write replaces it by a new inode.
+// Waits at most about three seconds for another process to finish.
+class RootLock {
+public:
+    explicit RootLock(const std::string &path)
+    {
+        fd_ = open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+        if (fd_ < 0)
+            return;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+                close(fd_);
+                fd_ = -1;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    ~RootLock()
+    {
+        if (fd_ >= 0)
+            close(fd_);  // releases the flock
+    }
+    RootLock(const RootLock &) = delete;
+    RootLock &operator=(const RootLock &) = delete;
+    [[nodiscard]] bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
 std::vector<std::string> SplitKey(const std::string &key)
 {
     std::vector<std::string> parts;
@@ -103,6 +132,59 @@ std::vector<std::string> SplitKey(const std::string &key)
         pos = cut + 1;
     }
     return parts;
+}
+
+RegistryKey *Find(RegistryKey &root, const std::vector<std::string> &parts)
+{
+    RegistryKey *k = &root;
+    for (const std::string &part : parts) {
+        auto it = k->keys.find(LowerAscii(part));
+        if (it == k->keys.end())
+            return nullptr;
+        k = &it->second;
+    }
+    return k;
+}
+
+RegistryKey &FindOrCreate(RegistryKey &root, const std::vector<std::string> &parts)
+{
+    RegistryKey *k = &root;
+    for (const std::string &part : parts) {
+        RegistryKey &child = k->keys[LowerAscii(part)];
+        if (child.name.empty())
+            child.name = part;
+        k = &child;
+    }
+    return *k;
+}
+
+// Removes the key named by parts; its tree is handed back, nullopt when absent.
+std::optional<RegistryKey> Detach(RegistryKey &root, std::vector<std::string> parts)
+{
+    if (parts.empty())
+        return std::nullopt;  // a whole root is never deleted
+    std::string last = LowerAscii(parts.back());
+    parts.pop_back();
+    RegistryKey *parent = Find(root, parts);
+    if (!parent)
+        return std::nullopt;
+    auto it = parent->keys.find(last);
+    if (it == parent->keys.end())
+        return std::nullopt;
+    RegistryKey tree = std::move(it->second);
+    parent->keys.erase(it);
+    return tree;
+}
+
+// True when inner equals outer or lies below it, part by part.
+bool Within(const std::vector<std::string> &inner, const std::vector<std::string> &outer)
+{
+    if (inner.size() < outer.size())
+        return false;
+    for (std::size_t i = 0; i < outer.size(); ++i)
+        if (LowerAscii(inner[i]) != LowerAscii(outer[i]))
+            return false;
+    return true;
 }
 
 void Merge(RegistryKey &target, const RegistryKey &source)
@@ -133,8 +215,6 @@ std::string Registry::DefaultFolder()
 
 Registry::Registry(std::string folder) : folder_(folder.empty() ? DefaultFolder() : std::move(folder)) {}
 
-Registry::~Registry() = default;
-
 const char *Registry::RootName(RegistryRoot root)
 {
     switch (root) {
@@ -150,87 +230,51 @@ std::string Registry::FilePath(RegistryRoot root) const
     return folder_ + "/" + RootName(root) + ".reg";
 }
 
-std::string Registry::MovedAsidePath(RegistryRoot root) const
+std::optional<RegistryKey> Registry::Load(RegistryRoot root) const
 {
-    auto it = movedAside_.find(int(root));
-    return it == movedAside_.end() ? std::string {} : it->second;
-}
-
-RegistryKey &Registry::Root(RegistryRoot root)
-{
-    auto it = roots_.find(int(root));
-    if (it != roots_.end())
-        return it->second;
-    const std::string path = FilePath(root);
     bool exists = false;
-    std::optional<std::string> text = ReadWholeFile(path, exists);
-    std::optional<RegistryKey> parsed;
-    if (text && !exists)
-        parsed = RegistryKey {};
-    else if (text)
-        parsed = ParseRegistryFile(*text, RootName(root));
-    if (!parsed) {
-        // Keep the bad file for a human to look at; start this root empty.
-        std::string aside = path + ".corrupt-" + std::to_string(long(std::time(nullptr)));
-        for (int n = 1; access(aside.c_str(), F_OK) == 0; ++n)
-            aside = path + ".corrupt-" + std::to_string(long(std::time(nullptr))) + "-" + std::to_string(n);
-        if (rename(path.c_str(), aside.c_str()) == 0)
-            movedAside_[int(root)] = aside;
-        else
-            readOnly_.insert(int(root));
-        parsed = RegistryKey {};
-    }
-    parsed->name = RootName(root);
-    return roots_.emplace(int(root), std::move(*parsed)).first->second;
+    std::optional<std::string> text = ReadWholeFile(FilePath(root), exists);
+    if (!text)
+        return std::nullopt;
+    std::optional<RegistryKey> parsed = exists ? ParseRegistryFile(*text, RootName(root)) : RegistryKey {};
+    if (parsed)
+        parsed->name = RootName(root);
+    return parsed;
 }
 
-RegistryKey *Registry::Find(RegistryRoot root, const std::string &key)
+bool Registry::Update(RegistryRoot root, const std::function<bool(RegistryKey &)> &change)
 {
-    RegistryKey *k = &Root(root);
-    for (const std::string &part : SplitKey(key)) {
-        auto it = k->keys.find(LowerAscii(part));
-        if (it == k->keys.end())
-            return nullptr;
-        k = &it->second;
-    }
-    return k;
-}
-
-RegistryKey *Registry::FindOrCreate(RegistryRoot root, const std::string &key)
-{
-    RegistryKey *k = &Root(root);
-    for (const std::string &part : SplitKey(key)) {
-        RegistryKey &child = k->keys[LowerAscii(part)];
-        if (child.name.empty())
-            child.name = part;
-        k = &child;
-    }
-    return k;
-}
-
-bool Registry::Save(RegistryRoot root)
-{
-    if (readOnly_.count(int(root)))
+    if (!MakeFolders(folder_))
         return false;
-    return WriteAtomically(folder_, FilePath(root), FormatRegistryFile(Root(root), RootName(root)));
+    RootLock lock(FilePath(root) + ".lock");
+    if (!lock.held())
+        return false;
+    std::optional<RegistryKey> tree = Load(root);
+    if (!tree || !change(*tree))
+        return false;
+    return WriteAtomically(folder_, FilePath(root), FormatRegistryFile(*tree, RootName(root)));
 }
 
 bool Registry::KeyExists(RegistryRoot root, const std::string &key)
 {
-    return Find(root, key) != nullptr;
+    std::optional<RegistryKey> tree = Load(root);
+    return tree && Find(*tree, SplitKey(key)) != nullptr;
 }
 
 bool Registry::CreateKey(RegistryRoot root, const std::string &key)
 {
-    if (Find(root, key))
+    if (KeyExists(root, key))
         return true;
-    FindOrCreate(root, key);
-    return Save(root);
+    return Update(root, [&](RegistryKey &tree) {
+        FindOrCreate(tree, SplitKey(key));
+        return true;
+    });
 }
 
 std::optional<std::string> Registry::ReadString(RegistryRoot root, const std::string &key, const std::string &name)
 {
-    RegistryKey *k = Find(root, key);
+    std::optional<RegistryKey> tree = Load(root);
+    RegistryKey *k = tree ? Find(*tree, SplitKey(key)) : nullptr;
     if (!k)
         return std::nullopt;
     auto it = k->values.find(LowerAscii(name));
@@ -241,59 +285,77 @@ std::optional<std::string> Registry::ReadString(RegistryRoot root, const std::st
 
 bool Registry::ValueExists(RegistryRoot root, const std::string &key, const std::string &name)
 {
-    RegistryKey *k = Find(root, key);
+    std::optional<RegistryKey> tree = Load(root);
+    RegistryKey *k = tree ? Find(*tree, SplitKey(key)) : nullptr;
     return k && k->values.count(LowerAscii(name)) != 0;
 }
 
 bool Registry::WriteString(RegistryRoot root, const std::string &key, const std::string &name,
                            const std::string &value)
 {
-    RegistryKey *k = FindOrCreate(root, key);
-    auto &slot = k->values[LowerAscii(name)];
-    if (slot.name.empty())
-        slot.name = name;
-    slot.data = value;
-    slot.isString = true;
-    return Save(root);
+    return Update(root, [&](RegistryKey &tree) {
+        auto &slot = FindOrCreate(tree, SplitKey(key)).values[LowerAscii(name)];
+        if (slot.name.empty())
+            slot.name = name;
+        slot.data = value;
+        slot.isString = true;
+        return true;
+    });
 }
 
 bool Registry::CopyKey(RegistryRoot sourceRoot, const std::string &source, RegistryRoot targetRoot,
                        const std::string &target)
 {
-    RegistryKey *from = Find(sourceRoot, source);
-    if (!from)
-        return false;
+    const std::vector<std::string> from = SplitKey(source), to = SplitKey(target);
+    if (sourceRoot == targetRoot && Within(to, from))
+        return to.size() == from.size() && KeyExists(sourceRoot, source);  // onto itself: nothing to do
     if (sourceRoot == targetRoot) {
-        // Copying a key into its own subtree would never end.
-        std::vector<std::string> s = SplitKey(source), t = SplitKey(target);
-        bool inside = t.size() >= s.size();
-        for (std::size_t i = 0; inside && i < s.size(); ++i)
-            inside = LowerAscii(s[i]) == LowerAscii(t[i]);
-        if (inside)
-            return t.size() == s.size();  // onto itself: nothing to do
+        return Update(targetRoot, [&](RegistryKey &tree) {
+            RegistryKey *k = Find(tree, from);
+            if (!k)
+                return false;
+            RegistryKey copy = *k;  // before FindOrCreate may change the tree
+            Merge(FindOrCreate(tree, to), copy);
+            return true;
+        });
     }
-    RegistryKey copy = *from;  // before FindOrCreate may rehash the tree
-    Merge(*FindOrCreate(targetRoot, target), copy);
-    return Save(targetRoot);
+    std::optional<RegistryKey> sourceTree = Load(sourceRoot);
+    RegistryKey *k = sourceTree ? Find(*sourceTree, from) : nullptr;
+    if (!k)
+        return false;
+    return Update(targetRoot, [&](RegistryKey &tree) {
+        Merge(FindOrCreate(tree, to), *k);
+        return true;
+    });
 }
 
 bool Registry::DeleteKey(RegistryRoot root, const std::string &key)
 {
-    std::vector<std::string> parts = SplitKey(key);
-    if (parts.empty())
-        return false;  // a whole root is never deleted
-    std::string last = parts.back();
-    parts.pop_back();
-    RegistryKey *parent = &Root(root);
-    for (const std::string &part : parts) {
-        auto it = parent->keys.find(LowerAscii(part));
-        if (it == parent->keys.end())
-            return false;
-        parent = &it->second;
-    }
-    if (parent->keys.erase(LowerAscii(last)) == 0)
+    if (!KeyExists(root, key))
         return false;
-    return Save(root);
+    return Update(root, [&](RegistryKey &tree) { return Detach(tree, SplitKey(key)).has_value(); });
+}
+
+bool Registry::MoveKey(RegistryRoot root, const std::string &source, const std::string &target, MoveMode mode)
+{
+    const std::vector<std::string> from = SplitKey(source), to = SplitKey(target);
+    if (from.empty() || to.empty() || Within(to, from) || Within(from, to))
+        return false;
+    return Update(root, [&](RegistryKey &tree) {
+        if (!Find(tree, from))
+            return false;
+        if (Find(tree, to)) {
+            if (mode == MoveMode::KeepTarget)
+                return false;
+            Detach(tree, to);
+        }
+        std::optional<RegistryKey> moved = Detach(tree, from);
+        RegistryKey &slot = FindOrCreate(tree, to);
+        std::string name = slot.name;  // the target's own spelling
+        slot = std::move(*moved);
+        slot.name = name;
+        return true;
+    });
 }
 
 }  // namespace quaverly

@@ -1,26 +1,31 @@
 #pragma once
 
-#include <map>
+#include <functional>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "platform/RegistryFile.h"
 
 namespace quaverly {
 
-// A file-backed stand-in for the registry: the same roots, keys and string
-// values. Each root is one REGEDIT4 text file (HKEY_CURRENT_USER.reg ...) in
-// DefaultFolder(). Key paths use "\" between parts and are compared without
-// regard to ASCII case; value names too. The default value has the name "".
+// A file-backed stand-in for the registry: the same roots, keys and values.
+// Each root is one REGEDIT4 text file (HKEY_CURRENT_USER.reg ...) in
+// DefaultFolder(). Key paths use "\" between parts and are compared part by
+// part without regard to ASCII case ("A\B" never matches "A\B~"); value names
+// too. The default value has the name "". Values of other types (dword:,
+// hex:, hex(n):) are kept as written.
 //
-// Files are read when a root is first used and written back atomically
-// (temporary file in the same folder, fsync, rename) after every change, so a
-// crash leaves the old or the new file, never half of one. A file that cannot
-// be parsed or read is renamed to "<name>.corrupt-<time>" and the root starts
-// empty: its contents are never silently overwritten. When even the rename
-// fails, the root works in memory only and writes report false.
-// Not thread-safe: the program uses it from the UI thread only.
+// Other processes share these files (the external MIDI player writes its
+// settings as it exits), so nothing is cached: every call reads the file.
+// Every change is one read-modify-write under an exclusive flock on the
+// root's lock file ("<root>.reg.lock"), ending in an atomic replacement
+// (temporary file, fsync, rename): a crash leaves the old or the new file,
+// and two processes never interleave. Reads take no lock, as a rename swaps
+// the whole file at once.
+//
+// A root file that exists but cannot be read or parsed is never written
+// over: reads see an empty root and every change reports false, so nothing a
+// human might still recover is lost.
 enum class RegistryRoot { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT };
 
 class Registry {
@@ -31,7 +36,6 @@ public:
 
     // folder empty = DefaultFolder(). The folder is created on first write.
     explicit Registry(std::string folder = {});
-    ~Registry();
     Registry(const Registry &) = delete;
     Registry &operator=(const Registry &) = delete;
 
@@ -43,12 +47,11 @@ public:
     // Creates the key and its parents. False when the file cannot be written.
     [[nodiscard]] bool CreateKey(RegistryRoot root, const std::string &key);
 
-    // nullopt when the key or the value does not exist.
+    // nullopt when the key or the value does not exist or is not a string.
     std::optional<std::string> ReadString(RegistryRoot root, const std::string &key,
                                           const std::string &name);
     [[nodiscard]] bool ValueExists(RegistryRoot root, const std::string &key, const std::string &name);
-    // Creates the key when missing. False when the file cannot be written
-    // (the change is then kept in memory only).
+    // Creates the key when missing. False when the file cannot be written.
     [[nodiscard]] bool WriteString(RegistryRoot root, const std::string &key, const std::string &name,
                                    const std::string &value);
 
@@ -60,22 +63,31 @@ public:
     // Deletes the key and everything below it. False when it did not exist.
     [[nodiscard]] bool DeleteKey(RegistryRoot root, const std::string &key);
 
-    // Path of a root's file; and the path a corrupt file was moved to during
-    // this object's life (empty when none).
+    enum class MoveMode {
+        KeepTarget,     // refuse when target exists (a backup is never overwritten)
+        ReplaceTarget,  // delete target with its subkeys first
+    };
+    // Renames source to target within one root: copy and delete in a single
+    // write under the lock, so neither half can happen without the other.
+    // False (and nothing changed) when source is missing, when one lies
+    // inside the other, when mode is KeepTarget and target exists, or when
+    // the file cannot be written.
+    [[nodiscard]] bool MoveKey(RegistryRoot root, const std::string &source, const std::string &target,
+                               MoveMode mode);
+
+    // Path of a root's file.
     std::string FilePath(RegistryRoot root) const;
-    std::string MovedAsidePath(RegistryRoot root) const;
 
 private:
-    RegistryKey &Root(RegistryRoot root);
-    RegistryKey *Find(RegistryRoot root, const std::string &key);
-    RegistryKey *FindOrCreate(RegistryRoot root, const std::string &key);
-    bool Save(RegistryRoot root);
+    // The root as stored now; nullopt when the file exists but cannot be
+    // read or parsed. A missing file is an empty root.
+    std::optional<RegistryKey> Load(RegistryRoot root) const;
+    // Under the root's lock: load, apply change, and write back when change
+    // returns true. False when locking, loading or writing fails or change
+    // refuses.
+    bool Update(RegistryRoot root, const std::function<bool(RegistryKey &)> &change);
 
     std::string folder_;
-    std::map<int, RegistryKey> roots_;
-    std::map<int, std::string> movedAside_;
-    // Roots whose bad file could not be moved aside: never written over.
-    std::set<int> readOnly_;
 };
 
 }  // namespace quaverly

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "TempFolder.h"
 
@@ -92,25 +94,10 @@ TEST(Registry, WritesReplaceTheFileWholeAndLeaveNoTemporaryFiles)
     // A rename put a new file in place: the old inode keeps the old text.
     EXPECT_EQ(std::string::npos, ReadFile(hardLink).find("\"b\""));
     EXPECT_NE(std::string::npos, ReadFile(reg.FilePath(HKCU)).find("\"b\"=\"2\""));
-    EXPECT_EQ(2, FilesIn(folder.path()));
+    EXPECT_EQ(3, FilesIn(folder.path()));  // the file, the old link and the lock file
 }
 
-TEST(Registry, ACorruptFileIsMovedAsideWithItsContents)
-{
-    TempFolder folder;
-    const std::string garbage = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"unterminated=\"x\r\n";
-    WriteFile(folder / "HKEY_CURRENT_USER.reg", garbage);
-    Registry reg(folder.path());
-    EXPECT_FALSE(reg.KeyExists(HKCU, "K"));
-    std::string aside = reg.MovedAsidePath(HKCU);
-    ASSERT_FALSE(aside.empty());
-    EXPECT_EQ(garbage, ReadFile(aside));
-    ASSERT_TRUE(reg.WriteString(HKCU, "K", "n", "v"));
-    EXPECT_EQ(garbage, ReadFile(aside));
-    EXPECT_EQ("v", Registry(folder.path()).ReadString(HKCU, "K", "n"));
-}
-
-TEST(Registry, FilesOfOtherShapesCountAsCorrupt)
+TEST(Registry, AFileThatCannotBeParsedOrReadIsNeverWrittenOver)
 {
     const char *bad[] = {
         "",                                                // empty: no header
@@ -120,25 +107,26 @@ TEST(Registry, FilesOfOtherShapesCountAsCorrupt)
         "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"n\"=\"v\" junk\n",
         "REGEDIT4\n[HKEY_CURRENT_USER\\K\n",
         "REGEDIT4\n[-HKEY_CURRENT_USER\\K]\n",
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"unterminated=\"x\r\n",
     };
     for (const char *text : bad) {
         TempFolder folder;
         WriteFile(folder / "HKEY_CURRENT_USER.reg", text);
         Registry reg(folder.path());
         EXPECT_FALSE(reg.KeyExists(HKCU, "K")) << text;
-        EXPECT_FALSE(reg.MovedAsidePath(HKCU).empty()) << text;
+        EXPECT_FALSE(reg.WriteString(HKCU, "K", "n", "v")) << text;
+        EXPECT_FALSE(reg.CreateKey(HKCU, "Other")) << text;
+        EXPECT_EQ(text, ReadFile(folder / "HKEY_CURRENT_USER.reg"));
+        // Other roots are not affected.
+        EXPECT_TRUE(reg.WriteString(HKLM, "K", "n", "v")) << text;
     }
-}
-
-TEST(Registry, AnUnreadableFileIsMovedAsideNotOverwritten)
-{
-    TempFolder folder;
     // A folder where the file should be: open succeeds, read fails.
+    TempFolder folder;
     fs::create_directory(folder / "HKEY_CURRENT_USER.reg");
     WriteFile(folder / "HKEY_CURRENT_USER.reg/inside", "keep");
     Registry reg(folder.path());
-    ASSERT_TRUE(reg.WriteString(HKCU, "K", "n", "v"));
-    EXPECT_EQ("keep", ReadFile(reg.MovedAsidePath(HKCU) + "/inside"));
+    EXPECT_FALSE(reg.WriteString(HKCU, "K", "n", "v"));
+    EXPECT_EQ("keep", ReadFile(folder / "HKEY_CURRENT_USER.reg/inside"));
 }
 
 TEST(Registry, HandWrittenFilesWithCrlfAndOtherValueTypesReadAndSurviveRewriting)
@@ -148,7 +136,6 @@ TEST(Registry, HandWrittenFilesWithCrlfAndOtherValueTypesReadAndSurviveRewriting
               "\xEF\xBB\xBFREGEDIT4\r\n\r\n; a comment\r\n[HKEY_LOCAL_MACHINE\\Software\\A]\r\n@=\"def\"\r\n"
               "\"Count\"=dword:0000002a\r\n\"Bin\"=hex:01,02,\\\r\n  03\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\A\\B]\r\n");
     Registry reg(folder.path());
-    EXPECT_TRUE(reg.MovedAsidePath(HKLM).empty());
     EXPECT_EQ("def", reg.ReadString(HKLM, "Software\\A", ""));
     EXPECT_TRUE(reg.ValueExists(HKLM, "Software\\A", "Count"));
     EXPECT_EQ(std::nullopt, reg.ReadString(HKLM, "Software\\A", "Count"));  // not a string
@@ -228,4 +215,92 @@ TEST(Registry, DefaultFolderFollowsTheEnvironment)
         else
             unsetenv(names[i]);
     }
+}
+
+TEST(Registry, TypedValuesKeepTheirTypeAndBytesThroughAMove)
+{
+    TempFolder folder;
+    const std::string values =
+        "\"Count\"=dword:0000002a\r\n"
+        "\"Bin\"=hex:01,02,ff\r\n"
+        "\"Expand\"=hex(2):25,00,41,00,00,00\r\n"
+        "\"Multi\"=hex(7):61,00,00,\\\r\n  62,00,00,00\r\n"
+        "\"Quote \\\"d\\\"\"=\"C:\\\\x \\\"y\\\"\"\r\n";
+    WriteFile(folder / "HKEY_CURRENT_USER.reg",
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\P]\r\n" + values + "\r\n");
+    Registry reg(folder.path());
+    EXPECT_EQ("C:\\x \"y\"", reg.ReadString(HKCU, "Software\\P", "Quote \"d\""));
+    ASSERT_TRUE(reg.MoveKey(HKCU, "Software\\P", "Software\\P~", Registry::MoveMode::KeepTarget));
+    ASSERT_TRUE(reg.MoveKey(HKCU, "Software\\P~", "Software\\P", Registry::MoveMode::KeepTarget));
+    std::string text = ReadFile(reg.FilePath(HKCU));
+    EXPECT_NE(std::string::npos, text.find("\"Count\"=dword:0000002a\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("\"Bin\"=hex:01,02,ff\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("\"Expand\"=hex(2):25,00,41,00,00,00\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("\"Multi\"=hex(7):61,00,00,62,00,00,00\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("\"Quote \\\"d\\\"\"=\"C:\\\\x \\\"y\\\"\"\r\n")) << text;
+    EXPECT_EQ(std::nullopt, reg.ReadString(HKCU, "Software\\P", "Count"));  // not a string
+    EXPECT_FALSE(reg.KeyExists(HKCU, "Software\\P~"));
+}
+
+TEST(Registry, KeyNamesMatchWholePartsSoATrailingTildeIsAnotherKey)
+{
+    TempFolder folder;
+    Registry reg(folder.path());
+    ASSERT_TRUE(reg.WriteString(HKCU, "Software\\Y\\XGPlayer", "v", "live"));
+    ASSERT_TRUE(reg.WriteString(HKCU, "Software\\Y\\XGPlayer\\List File", "File Name  0", "/a.mid"));
+    ASSERT_TRUE(reg.WriteString(HKCU, "Software\\Y\\XGPlayer~", "v", "backup"));
+    EXPECT_FALSE(reg.KeyExists(HKCU, "Software\\Y\\XGPlay"));
+    EXPECT_TRUE(reg.DeleteKey(HKCU, "software\\y\\xgplayer"));
+    EXPECT_FALSE(reg.KeyExists(HKCU, "Software\\Y\\XGPlayer\\List File"));
+    EXPECT_EQ("backup", reg.ReadString(HKCU, "Software\\Y\\XGPlayer~", "v"));
+}
+
+TEST(Registry, MoveKeyRefusesWithoutChangingAnythingOrReplacesWhole)
+{
+    TempFolder folder;
+    Registry reg(folder.path());
+    ASSERT_TRUE(reg.WriteString(HKCU, "S\\K", "v", "new"));
+    ASSERT_TRUE(reg.WriteString(HKCU, "S\\K\\Sub", "w", "1"));
+    ASSERT_TRUE(reg.WriteString(HKCU, "S\\K~", "v", "old"));
+    ASSERT_TRUE(reg.WriteString(HKCU, "S\\K~\\OnlyInBackup", "x", "2"));
+    const std::string before = ReadFile(reg.FilePath(HKCU));
+    using Mode = Registry::MoveMode;
+    EXPECT_FALSE(reg.MoveKey(HKCU, "S\\K", "S\\K~", Mode::KeepTarget));  // a backup is never overwritten
+    EXPECT_FALSE(reg.MoveKey(HKCU, "S\\Missing", "S\\K", Mode::ReplaceTarget));
+    EXPECT_FALSE(reg.MoveKey(HKCU, "S\\K", "S\\K\\Sub\\In", Mode::ReplaceTarget));
+    EXPECT_FALSE(reg.MoveKey(HKCU, "S\\K\\Sub", "s\\k", Mode::ReplaceTarget));
+    EXPECT_EQ(before, ReadFile(reg.FilePath(HKCU)));
+
+    ASSERT_TRUE(reg.MoveKey(HKCU, "S\\K~", "S\\K", Mode::ReplaceTarget));
+    EXPECT_FALSE(reg.KeyExists(HKCU, "S\\K~"));
+    EXPECT_EQ("old", reg.ReadString(HKCU, "S\\K", "v"));
+    EXPECT_TRUE(reg.KeyExists(HKCU, "S\\K\\OnlyInBackup"));
+    EXPECT_FALSE(reg.KeyExists(HKCU, "S\\K\\Sub"));  // replaced, not merged
+}
+
+TEST(Registry, TwoProcessesWritingOneRootAtOnceLoseNoValue)
+{
+    TempFolder folder;
+    constexpr int kEach = 40;
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            Registry reg(folder.path());
+            bool ok = true;
+            for (int i = 0; i < kEach; ++i)
+                ok = reg.WriteString(HKCU, "K", std::to_string(c) + "-" + std::to_string(i), "v") && ok;
+            _exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(child, waitpid(child, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    Registry reg(folder.path());
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_TRUE(reg.ValueExists(HKCU, "K", std::to_string(c) + "-" + std::to_string(i))) << c << "-" << i;
 }
