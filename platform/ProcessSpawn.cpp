@@ -25,9 +25,16 @@ pid_t SpawnProcess(const std::vector<std::string> &argv, int *error)
         args.push_back(const_cast<char *>(a.c_str()));
     args.push_back(nullptr);
 
+    // The child gets stdin, stdout and stderr and nothing else: a player that
+    // outlives us must not hold our instance lock, sockets or files open,
+    // whether or not their owner remembered O_CLOEXEC.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = -1;
     // posix_spawn, not posix_spawnp: the path is used as given, no PATH search.
-    int rc = posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ);
+    int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         if (error)
             *error = rc;

@@ -1,8 +1,13 @@
 #include "platform/DynamicLibrary.h"
+#include "platform/InstanceLock.h"
 #include "platform/ProcessSpawn.h"
 #include "platform/ProgramPaths.h"
 
 #include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -98,4 +103,30 @@ TEST(ProcessSpawn, WaitIsBoundedAndReportsSignals)
     EXPECT_EQ(-2, WaitForExit(pid, 50));
     kill(pid, SIGKILL);
     EXPECT_EQ(128 + SIGKILL, WaitForExit(pid, 5000));
+}
+
+TEST(ProcessSpawn, TheChildInheritsNoDescriptorBeyondTheStandardThree)
+{
+    TempFolder folder;
+    std::optional<InstanceLock> lock(std::in_place, folder.path());
+    ASSERT_EQ(InstanceLock::Result::Acquired, lock->result());
+    int leaky = open(folder.path().c_str(), O_RDONLY | O_DIRECTORY);  // no O_CLOEXEC on purpose
+    ASSERT_GE(leaky, 3);
+    const std::string out = folder / "fds.txt";
+    pid_t pid = SpawnProcess({QUAVERLY_PLATFORM_ARGS_WRITER, out, "--fds"});
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(7, WaitForExit(pid, 5000));
+    close(leaky);
+    std::string fds = ReadFile(out);
+    for (std::size_t pos = 0; pos < fds.size(); pos = fds.find('\n', pos) + 1)
+        EXPECT_LT(std::atoi(fds.c_str() + pos), 3) << fds;
+
+    // A child that outlives the lock's owner leaves the lock free.
+    pid_t sleeper = SpawnProcess({"/bin/sleep", "5"});
+    ASSERT_GT(sleeper, 0);
+    lock.reset();
+    EXPECT_EQ(InstanceLock::Result::Acquired, InstanceLock(folder.path()).result());
+    kill(sleeper, SIGKILL);
+    EXPECT_EQ(128 + SIGKILL, WaitForExit(sleeper, 5000));
+    EXPECT_EQ(-1, WaitForExit(sleeper, 0));  // reaped: no zombie remains
 }
