@@ -1,4 +1,5 @@
 // quaverly-play [--bands] [--seek MS] [--max-seconds S] FILE|URL...
+// quaverly-play --media-control [--max-seconds S] FILE|URL... (MediaControlRun.cpp)
 //
 // A console front end of the audio player: opens and plays each argument in
 // turn and prints what the player reports as JSON lines (the stream
@@ -7,6 +8,7 @@
 // --max-seconds moves on to the next argument after that long (a radio
 // stream never ends by itself). Exit status 0 when every argument opened.
 #include "JsonText.h"
+#include "MediaControlRun.h"
 #include "audio/AudioPlayer.h"
 #include "platform/ProgramPaths.h"
 #include "ui/IDialogs.h"
@@ -264,6 +266,8 @@ private:
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && std::string_view(argv[1]) == "--media-control")
+        return tools::RunMediaControl(argc - 1, argv + 1);
     Options options;
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr, "usage: quaverly-play [--bands] [--seek MS] [--max-seconds S] FILE|URL...\n");
