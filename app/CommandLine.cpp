@@ -2,10 +2,6 @@
 
 namespace quaverly {
 
-namespace {
-constexpr const char *kPathDelimiters = "/\\:";
-}
-
 TCommandLine TCommandLine::FromMain(int argc, const char *const *argv)
 {
     std::vector<std::string> arguments;
@@ -19,31 +15,6 @@ std::string TCommandLine::Arg(int n) const
     if (n < 1 || n > Count())
         return {};
     return arguments_[size_t(n - 1)];
-}
-
-std::string UpperAscii(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return text;
-}
-
-std::string ExtensionOf(const std::string &path)
-{
-    size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos)
-        return {};
-    size_t delimiter = path.find_last_of(kPathDelimiters);
-    if (delimiter != std::string::npos && delimiter > dot)
-        return {};
-    return path.substr(dot);
-}
-
-std::string FileNameOf(const std::string &path)
-{
-    size_t delimiter = path.find_last_of(kPathDelimiters);
-    return delimiter == std::string::npos ? path : path.substr(delimiter + 1);
 }
 
 TArgumentKind ClassifyArgument(const TCommandLine &commandLine)

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/PathText.h"
+
 namespace quaverly {
 
 // The program's arguments as the platform splits them: argument 1 is the
@@ -34,13 +36,5 @@ enum class TArgumentKind {
 };
 
 TArgumentKind ClassifyArgument(const TCommandLine &commandLine);
-
-// ASCII upper-casing, byte by byte; other bytes (UTF-8 sequences) unchanged.
-std::string UpperAscii(std::string text);
-// The extension of a path with its dot ("" when none): the text from the
-// last "." after the last "/", "\" or ":".
-std::string ExtensionOf(const std::string &path);
-// The file name of a path: the text after the last "/", "\" or ":".
-std::string FileNameOf(const std::string &path);
 
 }  // namespace quaverly

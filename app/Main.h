@@ -6,8 +6,8 @@
 
 #include "app/CommandLine.h"
 #include "app/IAudioPlayer.h"
-#include "app/IExternalPlayer.h"
-#include "app/IPlaybackController.h"
+#include "core/IExternalPlayer.h"
+#include "core/IPlaybackController.h"
 #include "app/ISettingsFile.h"
 #include "app/IShellPlatform.h"
 #include "platform/Clock.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/IAudioPlayer.h"
-#include "app/IExternalPlayer.h"
-#include "app/IPlaybackController.h"
+#include "core/IExternalPlayer.h"
+#include "core/IPlaybackController.h"
 #include "app/ISettingsFile.h"
 #include "playlist/IPlaylist.h"
 #include "ui/FormModel.h"

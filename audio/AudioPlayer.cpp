@@ -122,7 +122,7 @@ bool TAudioPlayer::Open(const std::string &fileName)
         Message(TextNotReady);
         return false;
     }
-    if (IsUrl(fileName))
+    if (IsStreamUrl(fileName))
         return OpenUrl(fileName);
 
     TStreamInfo info;

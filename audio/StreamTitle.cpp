@@ -23,7 +23,7 @@ bool KeyIsTitle(std::string_view entry, bool anyCase)
 
 } // namespace
 
-bool IsUrl(std::string_view path)
+bool IsStreamUrl(std::string_view path)
 {
     return path.starts_with("http://") || path.starts_with("mmst://") || path.starts_with("ftp://") ||
            path.starts_with("mms://");

@@ -8,9 +8,10 @@
 
 namespace quaverly::audio {
 
-// True when the path starts with "http://", "mmst://", "ftp://" or "mms://"
-// (case-sensitive: "HTTP://x" is a file name).
-bool IsUrl(std::string_view path);
+// The audio engine's own, narrower URL rule: true when the path starts with
+// "http://", "mmst://", "ftp://" or "mms://" (case-sensitive: "HTTP://x" is a
+// file name). The playlist's IsUrl takes any text holding "://".
+bool IsStreamUrl(std::string_view path);
 
 // The text from the last ".", "\" or ":" when that is a ".", upper-cased
 // (ASCII); empty otherwise.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "playlist/PathText.h"
+#include "core/PathText.h"
 
 namespace quaverly {
 

@@ -1,6 +1,6 @@
 #include "playlist/Playlist.h"
 
-#include "playlist/PathText.h"
+#include "core/PathText.h"
 #include "playlist/TitleOrder.h"
 
 namespace quaverly {

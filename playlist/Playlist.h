@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/IExternalPlayer.h"
-#include "app/IPlaybackController.h"
+#include "core/IExternalPlayer.h"
+#include "core/IPlaybackController.h"
 #include "platform/Random.h"
 #include "playlist/IPlaylist.h"
 #include "playlist/PlaylistFiles.h"

@@ -1,6 +1,6 @@
 #include <unordered_map>
 
-#include "playlist/PathText.h"
+#include "core/PathText.h"
 #include "playlist/Playlist.h"
 
 namespace quaverly {

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "playlist/PathText.h"
+#include "core/PathText.h"
 
 namespace quaverly {
 

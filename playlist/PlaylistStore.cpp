@@ -1,5 +1,5 @@
 #include "playlist/M3uFormat.h"
-#include "playlist/PathText.h"
+#include "core/PathText.h"
 #include "playlist/Playlist.h"
 
 namespace quaverly {

@@ -46,23 +46,6 @@ TEST(CommandLineTest, ArgumentsLeaveOutTheExecutableAndKeepBlanks)
     EXPECT_EQ(0, TCommandLine::FromMain(1, argv).Count());
 }
 
-TEST(CommandLineTest, UpperCasingTouchesOnlyAsciiLetters)
-{
-    EXPECT_EQ("/AUTO", UpperAscii("/aUtO"));
-    EXPECT_EQ("\xC3\xA9T\xC3\xA9.M3U", UpperAscii("\xC3\xA9t\xC3\xA9.m3u"));
-}
-
-TEST(CommandLineTest, ExtensionAndFileNameSplitAtEverySeparator)
-{
-    EXPECT_EQ(".m3u", ExtensionOf("/a/b.c/list.m3u"));
-    EXPECT_EQ("", ExtensionOf("/a/b.c/list"));
-    EXPECT_EQ("", ExtensionOf("C:list"));
-    EXPECT_EQ(".", ExtensionOf("name."));
-    EXPECT_EQ("player.exe", FileNameOf("C:\\Tools\\player.exe"));
-    EXPECT_EQ("quaverly", FileNameOf("/opt/bin/quaverly"));
-    EXPECT_EQ("x", FileNameOf("c:x"));
-}
-
 TEST(RegistryIntegerTest, OnlyWholeDecimalNumbersCount)
 {
     EXPECT_EQ(-2000, RegistryInteger(std::string("-2000")));

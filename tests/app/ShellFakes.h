@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/IAudioPlayer.h"
-#include "app/IExternalPlayer.h"
-#include "app/IPlaybackController.h"
+#include "core/IExternalPlayer.h"
+#include "core/IPlaybackController.h"
 #include "app/ISettingsFile.h"
 #include "app/IShellPlatform.h"
 #include "app/SystemShellPlatform.h"

@@ -10,14 +10,14 @@ using namespace std::string_literals;
 
 TEST(StreamUrl, SchemesAreCaseSensitive)
 {
-    EXPECT_TRUE(IsUrl("http://h/a.mp3"));
-    EXPECT_TRUE(IsUrl("mmst://h/a"));
-    EXPECT_TRUE(IsUrl("ftp://h/a"));
-    EXPECT_TRUE(IsUrl("mms://h/a"));
-    EXPECT_FALSE(IsUrl("HTTP://h/a.mp3"));
-    EXPECT_FALSE(IsUrl("https://h/a.mp3"));
-    EXPECT_FALSE(IsUrl("/music/http://x"));
-    EXPECT_FALSE(IsUrl("mms:/"));
+    EXPECT_TRUE(IsStreamUrl("http://h/a.mp3"));
+    EXPECT_TRUE(IsStreamUrl("mmst://h/a"));
+    EXPECT_TRUE(IsStreamUrl("ftp://h/a"));
+    EXPECT_TRUE(IsStreamUrl("mms://h/a"));
+    EXPECT_FALSE(IsStreamUrl("HTTP://h/a.mp3"));
+    EXPECT_FALSE(IsStreamUrl("https://h/a.mp3"));
+    EXPECT_FALSE(IsStreamUrl("/music/http://x"));
+    EXPECT_FALSE(IsStreamUrl("mms:/"));
 }
 
 TEST(StreamUrl, ExtensionFromTheLastDotBackslashOrColon)

@@ -1,5 +1,5 @@
 #include "PlaylistFixture.h"
-#include "playlist/PathText.h"
+#include "core/PathText.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "playlist/M3uFormat.h"
-#include "playlist/PathText.h"
+#include "core/PathText.h"
 
 using namespace quaverly;
 

@@ -5,8 +5,9 @@
 
 namespace quaverly {
 
-// Byte-wise text helpers of the playlist. Paths and lines are 8-bit text
-// (UTF-8 here); only ASCII letters change case, every other byte is kept.
+// Byte-wise path and text helpers shared by every subsystem. Paths and lines
+// are 8-bit text (UTF-8 here); only ASCII letters change case, every other
+// byte is kept.
 
 std::string UpperAscii(std::string_view text);
 // Equal after ASCII upper-casing; the case-insensitive path comparison.
@@ -21,6 +22,9 @@ bool IsUrl(std::string_view path);
 std::string FolderOf(std::string_view path);
 // Everything after the last "/", "\" or ":".
 std::string FileNameOf(std::string_view path);
+// The extension of a path with its dot ("" when none): the text from the
+// last "." of its file name.
+std::string ExtensionOf(std::string_view path);
 // A URL unchanged; otherwise the file name without its folder and without
 // the part from its last ".".
 std::string DisplayNameOf(std::string_view path);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "playlist/PathText.h"
+#include "core/PathText.h"
 
 namespace quaverly {
 namespace {
@@ -27,6 +27,23 @@ TEST(PathText, FoldersCompareWithoutCaseAndTrailingSeparator)
     EXPECT_FALSE(SameFolder("/music/a/", "/music/"));
     EXPECT_TRUE(SameTextAscii("\xC4\xE3x", "\xC4\xE3X"));
     EXPECT_FALSE(SameTextAscii("\xE4", "\xC4"));  // only ASCII letters fold
+}
+
+TEST(PathText, UpperCasingTouchesOnlyAsciiLetters)
+{
+    EXPECT_EQ("/AUTO", UpperAscii("/aUtO"));
+    EXPECT_EQ("\xC3\xA9T\xC3\xA9.M3U", UpperAscii("\xC3\xA9t\xC3\xA9.m3u"));
+}
+
+TEST(PathText, ExtensionAndFileNameSplitAtEverySeparator)
+{
+    EXPECT_EQ(".m3u", ExtensionOf("/a/b.c/list.m3u"));
+    EXPECT_EQ("", ExtensionOf("/a/b.c/list"));
+    EXPECT_EQ("", ExtensionOf("C:list"));
+    EXPECT_EQ(".", ExtensionOf("name."));
+    EXPECT_EQ("player.exe", FileNameOf("C:\\Tools\\player.exe"));
+    EXPECT_EQ("quaverly", FileNameOf("/opt/bin/quaverly"));
+    EXPECT_EQ("x", FileNameOf("c:x"));
 }
 
 TEST(FormatDuration, MinutesAndTwoDigitSecondsWithoutHours)

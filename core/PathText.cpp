@@ -1,4 +1,4 @@
-#include "playlist/PathText.h"
+#include "core/PathText.h"
 
 namespace quaverly {
 
@@ -69,6 +69,13 @@ std::string FileNameOf(std::string_view path)
         if (IsSeparator(path[i - 1]))
             return std::string(path.substr(i));
     return std::string(path);
+}
+
+std::string ExtensionOf(std::string_view path)
+{
+    const std::string name = FileNameOf(path);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
 std::string DisplayNameOf(std::string_view path)
