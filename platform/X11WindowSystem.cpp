@@ -273,10 +273,29 @@ bool X11WindowSystem::PlaceBelow(XWindow w, XWindow sibling)
     return true;
 }
 
-bool X11WindowSystem::CloseAndWait(XWindow w, int timeoutMs)
+std::uint32_t X11WindowSystem::ProcessId(XWindow w)
 {
-    if (!connection_ || !Exists(w))
-        return true;  // already gone
+    if (!connection_ || !w)
+        return 0;
+    auto pid = CardinalList(Conn(connection_), w, InternAtom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
+    return pid.empty() ? 0 : pid[0];
+}
+
+bool X11WindowSystem::IsDesktop(XWindow w)
+{
+    if (!connection_ || !w)
+        return false;
+    xcb_atom_t desktop = InternAtom("_NET_WM_WINDOW_TYPE_DESKTOP");
+    for (std::uint32_t a : CardinalList(Conn(connection_), w, InternAtom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM))
+        if (a == desktop)
+            return true;
+    return false;
+}
+
+bool X11WindowSystem::RequestClose(XWindow w)
+{
+    if (!connection_ || !w || !Exists(w))
+        return false;
     auto *c = Conn(connection_);
     xcb_client_message_event_t ev {};
     ev.response_type = XCB_CLIENT_MESSAGE;
@@ -287,6 +306,13 @@ bool X11WindowSystem::CloseAndWait(XWindow w, int timeoutMs)
     ev.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(c, 0, w, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&ev));
     xcb_flush(c);
+    return true;
+}
+
+bool X11WindowSystem::CloseAndWait(XWindow w, int timeoutMs)
+{
+    if (!RequestClose(w))
+        return true;  // already gone
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     // Polling keeps this free of event selection on a foreign window.
     for (;;) {

@@ -58,6 +58,14 @@ public:
     // _NET_RESTACK_WINDOW when a WM runs, else ConfigureWindow Below.
     bool PlaceBelow(XWindow w, XWindow sibling);
 
+    // _NET_WM_PID: the process that owns w (as its client says); 0 when unset.
+    std::uint32_t ProcessId(XWindow w);
+    // _NET_WM_WINDOW_TYPE holds _NET_WM_WINDOW_TYPE_DESKTOP.
+    bool IsDesktop(XWindow w);
+
+    // Sends WM_DELETE_WINDOW (WM_CLOSE) and returns at once (PostMessage).
+    // False when w does not exist.
+    bool RequestClose(XWindow w);
     // Sends WM_DELETE_WINDOW (WM_CLOSE) and waits up to timeoutMs for the
     // window to be destroyed or unmapped. True when it went away in time
     // (the answer 0 of a closed window).

@@ -332,3 +332,26 @@ TEST(X11WindowSystemOffline, WithoutADisplayEveryCallAnswersNothing)
     EXPECT_EQ(1024, screen.WholeScreen().width());
     EXPECT_EQ(768, screen.WorkArea().height());
 }
+
+TEST_F(X11WindowSystemTest, OwnerProcessDesktopTypeAndAPostedCloseRequest)
+{
+    HelperWindow player(0, 0, 30, 30), desktop(0, 0, 30, 30), bare(0, 0, 30, 30);
+    std::uint32_t pid = 4242;
+    player.SetProperty("_NET_WM_PID", XCB_ATOM_CARDINAL, 32, &pid, 1);
+    xcb_atom_t types[] = {desktop.Atom("_NET_WM_WINDOW_TYPE_NORMAL"), desktop.Atom("_NET_WM_WINDOW_TYPE_DESKTOP")};
+    desktop.SetProperty("_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM, 32, types, 2);
+    EXPECT_EQ(4242u, windows_->ProcessId(player.id()));
+    EXPECT_EQ(0u, windows_->ProcessId(bare.id()));
+    EXPECT_TRUE(windows_->IsDesktop(desktop.id()));
+    EXPECT_FALSE(windows_->IsDesktop(player.id()));
+
+    // Posted: the call returns before anyone answers, and the owner gets the request.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(windows_->RequestClose(player.id()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    xcb_client_message_event_t ev {};
+    ASSERT_TRUE(player.NextClientMessage(ev, 2000));
+    EXPECT_EQ(player.Atom("WM_PROTOCOLS"), ev.type);
+    EXPECT_EQ(player.Atom("WM_DELETE_WINDOW"), ev.data.data32[0]);
+    EXPECT_FALSE(windows_->RequestClose(0x7fffff0));  // no such window
+}
