@@ -36,6 +36,10 @@ void TNSPlay::Prepare()
                       : api_->libvlc_media_new_path(instance_, fileName_.c_str());
     if (!item->media)
         return;
+    // MIDI goes straight to its demuxer: probing the others first loads
+    // their plugins and libraries for good.
+    if (!url && IsMidiFile(fileName_))
+        api_->libvlc_media_add_option(item->media, ":demux=smf");
     if (!url)
         ParseBounded(*api_, item->media, libvlc_media_parse_local, options_.preparseMs);
     else if (UpperExtension(fileName_) == ".ASX")

@@ -14,6 +14,7 @@ namespace quaverly::nsplay {
 #define QUAVERLY_VLC_ENTRY_POINTS(X)                                                                          \
     X(libvlc_new) X(libvlc_release) X(libvlc_free) X(libvlc_event_attach) X(libvlc_event_detach)               \
     X(libvlc_media_new_path) X(libvlc_media_new_location) X(libvlc_media_release) X(libvlc_media_get_mrl)     \
+    X(libvlc_media_add_option)                                                                                \
     X(libvlc_media_event_manager) X(libvlc_media_parse_with_options) X(libvlc_media_get_parsed_status)        \
     X(libvlc_media_get_duration) X(libvlc_media_tracks_get) X(libvlc_media_tracks_release)                   \
     X(libvlc_media_subitems) X(libvlc_media_list_new) X(libvlc_media_list_add_media)                          \
