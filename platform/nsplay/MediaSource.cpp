@@ -1,5 +1,7 @@
 #include "platform/nsplay/MediaSource.h"
 
+#include "core/PathText.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,20 +13,7 @@
 
 namespace quaverly::nsplay {
 
-bool IsUrl(const std::string &name) { return name.find("://") != std::string::npos; }
-
-std::string UpperExtension(const std::string &name)
-{
-    const std::size_t dot = name.rfind('.');
-    const std::size_t sep = name.find_last_of("/\\:");
-    if (dot == std::string::npos || (sep != std::string::npos && sep > dot))
-        return {};
-    std::string ext = name.substr(dot);
-    for (char &c : ext)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return ext;
-}
+std::string UpperExtension(const std::string &name) { return UpperAscii(ExtensionOf(name)); }
 
 std::optional<std::string> LocalFileProblem(const std::string &path)
 {

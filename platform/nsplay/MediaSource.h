@@ -7,9 +7,6 @@
 
 namespace quaverly::nsplay {
 
-// A text is a URL when it contains "://"; anything else is a local path.
-bool IsUrl(const std::string &name);
-
 // The extension of a path or URL, upper-cased, with its dot; empty when none.
 std::string UpperExtension(const std::string &name);
 

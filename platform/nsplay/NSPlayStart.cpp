@@ -2,6 +2,7 @@
 // libVLC, always bounded.
 #include "platform/nsplay/NSPlay.h"
 
+#include "core/PathText.h"
 #include "platform/nsplay/MediaProbe.h"
 #include "platform/nsplay/MediaSource.h"
 #include "platform/nsplay/NSPlayItem.h"
