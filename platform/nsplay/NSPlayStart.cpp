@@ -125,11 +125,8 @@ MediaStartResult TNSPlay::Play()
     if (item_->listWithoutEntries)
         return MediaStartResult::Failed("none of the entries of " + fileName_ + " can be opened");
     MediaStartResult result = Start();
-    if (!result) {
-        // Keep the name, drop the player: a failed start leaves nothing playing.
-        const std::string name = fileName_;
-        SetFileName(name);
-    }
+    if (!result)
+        Release();  // the name stays; nothing plays or is held
     return result;
 }
 
