@@ -98,6 +98,23 @@ TEST_F(NSPlayTest, VideosKnowPictureSizeLengthAndSeekPermissionWhenTheStartRetur
     }
 }
 
+TEST_F(NSPlayTest, AStartBeginsAtThePositionSetBeforeItAndASeekMovesBothWays)
+{
+    TNSPlay control(FileOutput(Out("seek.wav")));
+    control.SetFileName(Media("clip.wmv"));
+    control.SetCurrentPosition(2.0);
+    const MediaStartResult started = control.Play();
+    ASSERT_TRUE(started.ok) << started.reason;
+    // From the start the picture would take well over a second to get there.
+    EXPECT_TRUE(WaitFor([&] { return control.CurrentPosition() >= 1.9; }, 800));
+    EXPECT_LT(control.CurrentPosition(), control.Length());
+    // The player's seek: the target second, then the start method again.
+    control.SetCurrentPosition(0.5);
+    ASSERT_TRUE(control.Play().ok);
+    EXPECT_TRUE(WaitFor([&] { return control.CurrentPosition() < 1.5; }, 800));
+    EXPECT_EQ(kMediaPlaying, control.PlayState());
+}
+
 TEST_F(NSPlayTest, ARedirectorListPlaysItsEntriesInOrderAsOneItem)
 {
     TNSPlay control(FileOutput(Out("list.wav")));
