@@ -3,13 +3,11 @@
 namespace quaverly {
 
 namespace {
-bool IsSeparator(char c) { return c == '/' || c == '\\' || c == ':'; }
-
-std::string_view TrimSeparators(std::string_view s)
+// Position after the last separator of `path`, 0 when it has none.
+size_t NameStart(std::string_view path)
 {
-    while (s.size() > 1 && (s.back() == '/' || s.back() == '\\'))
-        s.remove_suffix(1);
-    return s;
+    const size_t at = path.find('/') != std::string_view::npos ? path.rfind('/') : path.find_last_of("\\:");
+    return at == std::string_view::npos ? 0 : at + 1;
 }
 }  // namespace
 
@@ -55,21 +53,9 @@ bool StartsWith(std::string_view text, std::string_view prefix)
 
 bool IsUrl(std::string_view path) { return path.find("://") != std::string_view::npos; }
 
-std::string FolderOf(std::string_view path)
-{
-    for (size_t i = path.size(); i > 0; --i)
-        if (IsSeparator(path[i - 1]))
-            return std::string(path.substr(0, i));
-    return {};
-}
+std::string FolderOf(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
 
-std::string FileNameOf(std::string_view path)
-{
-    for (size_t i = path.size(); i > 0; --i)
-        if (IsSeparator(path[i - 1]))
-            return std::string(path.substr(i));
-    return std::string(path);
-}
+std::string FileNameOf(std::string_view path) { return std::string(path.substr(NameStart(path))); }
 
 std::string ExtensionOf(std::string_view path)
 {
@@ -87,11 +73,6 @@ std::string DisplayNameOf(std::string_view path)
     if (dot != std::string::npos)
         name.erase(dot);
     return name;
-}
-
-bool SameFolder(std::string_view a, std::string_view b)
-{
-    return SameTextAscii(TrimSeparators(a), TrimSeparators(b));
 }
 
 std::string FormatDuration(int seconds)

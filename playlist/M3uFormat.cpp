@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <unordered_set>
 
 #include "core/PathText.h"
 
@@ -40,64 +41,50 @@ int DecimalOrZero(std::string_view text)
     return value;
 }
 
-// Case-insensitive (ASCII) hash of a path, eight bytes at a time: each word
-// has its lower-case letters turned upper before it is mixed in.
-uint64_t UpperHash(std::string_view text)
-{
-    constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
-    size_t i = 0;
-    for (;;) {
-        uint64_t w = 0;
-        const size_t n = std::min<size_t>(8, text.size() - i);
-        if (n == 0)
-            break;
-        std::memcpy(&w, text.data() + i, n);
-        const uint64_t low7 = w & ~highs;
-        const uint64_t atLeastA = low7 + ones * (0x80 - 'a');
-        const uint64_t aboveZ = low7 + ones * (0x80 - 'z' - 1);
-        const uint64_t lower = atLeastA & ~aboveZ & ~w & highs;
-        w -= lower >> 2;  // 0x80 >> 2 is the distance between the cases
-        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 32;
-        i += n;
-    }
-    return h;
-}
+// A line after the clean-up pass, with what the file system said about it
+// when it names a local file.
+struct TLine {
+    std::string_view Text;
+    std::optional<TFileId> Id;
+    bool Unavailable = false;
+};
 
-// The upper-cased paths accepted so far, as an open-addressing table of
-// line numbers: no allocation per path, and a list of n paths costs O(n)
-// probes.
+// The paths accepted so far: texts the same by SamePathText, and texts
+// naming the same existing file, are one path. An open-addressing table of line numbers
+// (no allocation per path, O(1) probes) and a set of file identities.
 class TAcceptedPaths {
 public:
-    TAcceptedPaths(const std::vector<std::string_view> &lines) : lines_(lines)
+    explicit TAcceptedPaths(const std::vector<TLine> &lines) : lines_(lines)
     {
         size_t capacity = 16;
         while (capacity < lines.size() * 2)
             capacity *= 2;
         slots_.assign(capacity, Empty);
     }
-    // Adds line `index` unless an equal path (ASCII case aside) is there;
-    // tells whether it was added. At most every line is added, so the table
-    // stays at most half full.
+    // Adds line `index` unless the same path is there; tells whether it was
+    // added. At most every line is added, so the table stays at most half full.
     bool Insert(uint32_t index)
     {
-        const std::string_view path = lines_[index];
+        const TLine &line = lines_[index];
         const size_t mask = slots_.size() - 1;
-        for (size_t i = UpperHash(path) & mask;; i = (i + 1) & mask) {
-            if (slots_[i] == Empty) {
-                slots_[i] = index;
-                return true;
-            }
-            if (SameTextAscii(lines_[slots_[i]], path))
+        // Only URLs need a key of their own; a local path is its own key.
+        const size_t hash = IsUrl(line.Text) ? std::hash<std::string>()(PathKey(line.Text))
+                                             : std::hash<std::string_view>()(line.Text);
+        size_t i = hash & mask;
+        for (; slots_[i] != Empty; i = (i + 1) & mask)
+            if (SamePathText(lines_[slots_[i]].Text, line.Text))
                 return false;
-        }
+        if (line.Id && !ids_.insert(*line.Id).second)
+            return false;
+        slots_[i] = index;
+        return true;
     }
 
 private:
     static constexpr uint32_t Empty = UINT32_MAX;
-    const std::vector<std::string_view> &lines_;
+    const std::vector<TLine> &lines_;
     std::vector<uint32_t> slots_;
+    std::unordered_set<TFileId, TFileIdHash> ids_;
 };
 
 // The row of an "#EXTINF:" line and the path line after it.
@@ -150,48 +137,65 @@ std::vector<std::string_view> SplitLines(std::string_view bytes)
     return lines;
 }
 
-TM3uContent ParseM3u(std::string_view bytes, const TFileExists &exists)
+TM3uContent ParseM3u(std::string_view bytes, const TPathLookOne &lookUp)
 {
-    return ParseM3u(bytes, TFilesExist([&exists](const std::vector<std::string_view> &paths) {
-                        std::vector<bool> found(paths.size());
+    return ParseM3u(bytes, TPathLooks([&lookUp](const std::vector<std::string_view> &paths) {
+                        std::vector<TPathLook> looks(paths.size());
                         for (size_t i = 0; i < paths.size(); ++i)
-                            found[i] = exists && exists(std::string(paths[i]));
-                        return found;
+                            if (lookUp)
+                                looks[i] = lookUp(std::string(paths[i]));
+                        return looks;
                     }));
 }
 
-TM3uContent ParseM3u(std::string_view bytes, const TFilesExist &exist)
+TM3uContent ParseM3u(std::string_view bytes, const TPathLooks &lookUp)
 {
     TM3uContent out;
     // Every line below is a view into `bytes`; only the rows copy text.
-    std::vector<std::string_view> lines = SplitLines(bytes);
+    std::vector<TLine> lines;
+    {
+        const std::vector<std::string_view> raw = SplitLines(bytes);
+        lines.reserve(raw.size());
+        for (const std::string_view text : raw)
+            lines.push_back({text, std::nullopt, false});
+    }
 
     // Clean-up: trimmed lines that are comments, contain a comma, are URLs or
-    // name an existing file. The comma rule keeps such lines unchecked. The
-    // remaining lines are checked all at once, so the file system can be
-    // asked folder by folder.
+    // name a file that exists or cannot be seen. The comma rule keeps such
+    // lines unchecked. The remaining lines are checked all at once, so the
+    // file system can be asked folder by folder.
     std::vector<size_t> checked;
     std::vector<std::string_view> checkPaths;
     size_t kept = 0;
-    for (const std::string_view raw : lines) {
-        const std::string_view line = TrimControl(raw);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = TrimControl(lines[i].Text);
         if (line.empty()) {
             out.Repaired = true;
             continue;
         }
-        if (line[0] != '#' && line.find(',') == std::string_view::npos && !IsUrl(line)) {
-            checked.push_back(kept);
-            checkPaths.push_back(line);
+        if (line[0] != '#') {
+            out.HasPathLines = true;
+            if (line.find(',') == std::string_view::npos && !IsUrl(line)) {
+                checked.push_back(kept);
+                checkPaths.push_back(line);
+            }
         }
-        lines[kept++] = line;
+        lines[kept++].Text = line;
     }
     lines.resize(kept);
     if (!checked.empty()) {
-        const std::vector<bool> found = exist ? exist(checkPaths) : std::vector<bool>(checkPaths.size(), false);
+        const std::vector<TPathLook> looks = lookUp ? lookUp(checkPaths) : std::vector<TPathLook>();
         std::vector<bool> drop(lines.size(), false);
-        for (size_t k = 0; k < checked.size(); ++k)
-            if (k >= found.size() || !found[k])
+        for (size_t k = 0; k < checked.size(); ++k) {
+            const TPathLook look = k < looks.size() ? looks[k] : TPathLook{};
+            TLine &line = lines[checked[k]];
+            if (look.State == TPathState::File)
+                line.Id = look.Id;
+            else if (look.State == TPathState::Unavailable)
+                line.Unavailable = true;
+            else
                 drop[checked[k]] = true;
+        }
         kept = 0;
         for (size_t i = 0; i < lines.size(); ++i) {
             if (drop[i])
@@ -205,13 +209,13 @@ TM3uContent ParseM3u(std::string_view bytes, const TFilesExist &exist)
         return out;
 
     // Header: "#EXTM3U" and the flag list, or nothing (then both flags false).
-    if (IsHeaderLine(lines[0])) {
-        const std::string rest(TrimControl(UpperAscii(lines[0].substr(kHeaderTag.size()))));
+    if (IsHeaderLine(lines[0].Text)) {
+        const std::string rest(TrimControl(UpperAscii(lines[0].Text.substr(kHeaderTag.size()))));
         out.Random = StartsWith(rest, "RANDOM");
         out.VisMidi = rest.size() >= 7 && rest.compare(rest.size() - 7, 7, "VISMIDI") == 0;
-        lines[0] = kPlaceholder;
+        lines[0] = {kPlaceholder, std::nullopt, false};
     } else {
-        lines.insert(lines.begin(), kPlaceholder);
+        lines.insert(lines.begin(), TLine{kPlaceholder, std::nullopt, false});
     }
 
     // Comment pass: a comment survives only as an "#EXTINF:" line directly
@@ -220,9 +224,9 @@ TM3uContent ParseM3u(std::string_view bytes, const TFilesExist &exist)
     if (lines.size() > 1) {
         kept = 1;
         for (size_t i = 1; i < lines.size(); ++i) {
-            if (IsComment(lines[i])) {
-                const bool nextIsComment = i + 1 == lines.size() || IsComment(lines[i + 1]);
-                if (nextIsComment || !IsInfoLine(lines[i])) {
+            if (IsComment(lines[i].Text)) {
+                const bool nextIsComment = i + 1 == lines.size() || IsComment(lines[i + 1].Text);
+                if (nextIsComment || !IsInfoLine(lines[i].Text)) {
                     out.Repaired = true;
                     continue;
                 }
@@ -237,11 +241,11 @@ TM3uContent ParseM3u(std::string_view bytes, const TFilesExist &exist)
     TAcceptedPaths accepted(lines);
     out.Rows.reserve(lines.size());
     for (size_t i = 1; i < lines.size(); ++i) {
-        const std::string_view line = lines[i];
+        const std::string_view line = lines[i].Text;
         if (IsComment(line)) {
             if (i + 1 == lines.size())
                 break;  // cannot happen after the comment pass
-            const std::string_view path = lines[++i];
+            const std::string_view path = lines[++i].Text;
             if (!accepted.Insert(uint32_t(i))) {
                 out.Repaired = true;  // a duplicate takes its info line with it
                 continue;
@@ -259,7 +263,10 @@ TM3uContent ParseM3u(std::string_view bytes, const TFilesExist &exist)
             out.Rows.push_back(std::move(row));
         } else {
             out.Repaired = true;
+            continue;
         }
+        if (lines[i].Unavailable)
+            ++out.Unavailable;
     }
     return out;
 }

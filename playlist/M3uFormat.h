@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "playlist/PathLook.h"
 #include "ui/ListViewModel.h"
 
 namespace quaverly {
@@ -23,12 +24,14 @@ struct TM3uContent {
     bool Random = false;           // the header's "Random" flag
     bool VisMidi = false;          // the header's "VisMIDI" flag
     bool Repaired = false;         // something was dropped or repaired: rewrite the file whole
+    bool HasPathLines = false;     // the file holds a line that is not a comment
+    int Unavailable = 0;           // rows whose folder cannot be seen (kept as they are)
 };
 
-// Tells whether a line names an existing file (not a folder).
-using TFileExists = std::function<bool(const std::string &path)>;
+// What the file system says about a line that names a local file.
+using TPathLookOne = std::function<TPathLook(const std::string &path)>;
 // The same for many lines at once: one answer per path, in order.
-using TFilesExist = std::function<std::vector<bool>(const std::vector<std::string_view> &paths)>;
+using TPathLooks = std::function<std::vector<TPathLook>(const std::vector<std::string_view> &paths)>;
 
 // Splits text into lines at LF, CR or CR LF; a NUL byte ends the text. A
 // final line end does not open an empty line. The lines are views into
@@ -36,12 +39,14 @@ using TFilesExist = std::function<std::vector<bool>(const std::vector<std::strin
 std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 // The tolerant reader: clean-up, header, comment and row passes. The lines
-// that need an existence check are handed to `exist` in one call, and
-// duplicates are found through a hash table, so a list of n lines costs O(n)
-// besides the file system's answers.
-TM3uContent ParseM3u(std::string_view bytes, const TFilesExist &exist);
+// that need an existence check are handed to `lookUp` in one call, and
+// duplicates are found through hash tables, so a list of n lines costs O(n)
+// besides the file system's answers. A Gone path is dropped; an Unavailable
+// one is kept without counting as a repair. Two path lines are one entry
+// when they are byte-equal or name the same existing file.
+TM3uContent ParseM3u(std::string_view bytes, const TPathLooks &lookUp);
 // The same with one question per line.
-TM3uContent ParseM3u(std::string_view bytes, const TFileExists &exists);
+TM3uContent ParseM3u(std::string_view bytes, const TPathLookOne &lookUp);
 
 // The header line: "#EXTM3U", "#EXTM3U Random", "#EXTM3U VisMIDI" or
 // "#EXTM3U Random,VisMIDI".

@@ -1,6 +1,7 @@
 #include "playlist/Playlist.h"
 
 #include "core/PathText.h"
+#include "core/SameFile.h"
 #include "playlist/TitleOrder.h"
 
 namespace quaverly {
@@ -72,8 +73,24 @@ int TPlaylist::IndexOfPath(const std::string &path) const
 {
     const auto &items = form_.MList.Items;
     for (size_t i = 0; i < items.size(); ++i)
-        if (!items[i].SubItems.empty() && SameTextAscii(items[i].SubItems[0], path))
+        if (!items[i].SubItems.empty() && SamePathText(items[i].SubItems[0], path))
             return int(i);
+    // Another text may name the same file (a link, "./", a doubled "/").
+    const std::optional<TFileId> id = IsUrl(path) ? std::nullopt : FileIdOf(path);
+    if (!id)
+        return -1;
+    std::vector<std::string_view> paths;
+    std::vector<int> rowOf;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!items[i].SubItems.empty() && !IsUrl(items[i].SubItems[0])) {
+            paths.push_back(items[i].SubItems[0]);
+            rowOf.push_back(int(i));
+        }
+    }
+    const std::vector<TPathLook> looks = files_.LookUp(paths);
+    for (size_t k = 0; k < looks.size() && k < rowOf.size(); ++k)
+        if (looks[k].Id == id)
+            return rowOf[k];
     return -1;
 }
 

@@ -63,7 +63,8 @@ public:
     // (reported by a message box); the calling command ends there.
     bool ReadPlaylist();
 
-    // Row of the first path equal to `path` (case-insensitive), -1 when none.
+    // Row of the first path that names the same file as `path` (byte-equal,
+    // or the same existing file), -1 when none.
     int IndexOfPath(const std::string &path) const;
     // Adds files (the open dialog's choice, in its order) to the list.
     void AddFiles(const std::vector<std::string> &files);

@@ -1,6 +1,7 @@
 #include <unordered_map>
 
 #include "core/PathText.h"
+#include "core/SameFile.h"
 #include "playlist/Playlist.h"
 
 namespace quaverly {
@@ -35,7 +36,7 @@ void TPlaylist::sbAddClick()
             pmDelClick();
         AddFiles(files);
     } else {
-        if (SameTextAscii(name, state_.PlaylistPath)) {
+        if (SameFile(name, state_.PlaylistPath)) {
             state_.Timer2Enabled = true;
             return;
         }
@@ -97,25 +98,60 @@ void TPlaylist::AddFiles(const std::vector<std::string> &files)
     const int current =
         state_.CurrentIndex >= 0 && state_.CurrentIndex < list.Count() ? state_.CurrentIndex : -1;
 
+    // A file is already in the list when a row holds the same text, or names
+    // the same existing file. The rows' files are looked up only when a chosen
+    // file exists under a text no row holds.
     std::unordered_map<std::string, int> rowOfPath;
     rowOfPath.reserve(list.Items.size() + files.size());
     for (size_t i = 0; i < list.Items.size(); ++i)
         if (!list.Items[i].SubItems.empty())
-            rowOfPath.emplace(UpperAscii(list.Items[i].SubItems[0]), int(i));
+            rowOfPath.emplace(PathKey(list.Items[i].SubItems[0]), int(i));
+    std::unordered_map<TFileId, int, TFileIdHash> rowOfFile;
+    bool rowFilesKnown = false;
+    const auto rowOfSameFile = [&](const TFileId &id) {
+        if (!rowFilesKnown) {
+            std::vector<std::string_view> paths;
+            std::vector<int> rows;
+            for (size_t i = 0; i < list.Items.size(); ++i) {
+                if (!list.Items[i].SubItems.empty() && !IsUrl(list.Items[i].SubItems[0])) {
+                    paths.push_back(list.Items[i].SubItems[0]);
+                    rows.push_back(int(i));
+                }
+            }
+            const std::vector<TPathLook> looks = files_.LookUp(paths);
+            for (size_t k = 0; k < looks.size() && k < rows.size(); ++k)
+                if (looks[k].Id)
+                    rowOfFile.emplace(*looks[k].Id, rows[k]);
+            rowFilesKnown = true;
+        }
+        const auto it = rowOfFile.find(id);
+        return it == rowOfFile.end() ? -1 : it->second;
+    };
 
     int reveal = -1;
     for (size_t k = 0; k < files.size(); ++k) {
         const std::string &file = files[k];
-        auto [it, added] = rowOfPath.emplace(UpperAscii(file), list.Count());
-        if (added) {
-            PrepareForNewRow();
-            list.Items.push_back({quaverly::DisplayNameOf(file), {file}, false});
-            state_.PlaylistDirty = true;
-            ChangedRows();
+        int row = -1;
+        if (const auto it = rowOfPath.find(PathKey(file)); it != rowOfPath.end()) {
+            row = it->second;
+        } else {
+            const std::optional<TFileId> id = IsUrl(file) ? std::nullopt : FileIdOf(file);
+            if (id)
+                row = rowOfSameFile(*id);
+            if (row < 0) {
+                PrepareForNewRow();
+                row = list.Count();
+                list.Items.push_back({quaverly::DisplayNameOf(file), {file}, false});
+                state_.PlaylistDirty = true;
+                ChangedRows();
+                if (id)
+                    rowOfFile.emplace(*id, row);
+            }
+            rowOfPath.emplace(PathKey(file), row);
         }
         if (int(k) == pick) {
-            SelectRow(it->second);
-            reveal = it->second;
+            SelectRow(row);
+            reveal = row;
         }
     }
 

@@ -4,13 +4,18 @@
 // the whole path each time. Folders named by only a few lines, and every
 // case the listing cannot answer alone (links, file systems without entry
 // types, folders that can be listed but not searched), still get a stat per
-// file, so the answers are always those of IsFile.
+// file, so a path is a File exactly when IsFile says so.
+//
+// A missing file is Gone only when its folder can be seen; a folder that
+// does not exist or cannot be searched makes its files Unavailable, so a
+// list read before its drive is mounted keeps its entries.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,18 +42,29 @@ struct TNamed {
     uint32_t Index;         // into the paths asked about
 };
 
-// stat() relative to `dirFd` (AT_FDCWD for whole paths): a file, not a folder.
-bool IsFileAt(int dirFd, std::string_view name, std::string &buffer)
+// stat() relative to `dirFd` (AT_FDCWD for whole paths), in a folder known
+// to exist: a file (not a folder) with its identity, or Gone when nothing is
+// there, or Unavailable when the system cannot tell.
+TPathLook LookAt(int dirFd, std::string_view name, std::string &buffer)
 {
     buffer.assign(name);
     struct stat st {};
-    return !buffer.empty() && ::fstatat(dirFd, buffer.c_str(), &st, 0) == 0 && !S_ISDIR(st.st_mode);
+    if (buffer.empty())
+        return {TPathState::Gone, std::nullopt};
+    if (::fstatat(dirFd, buffer.c_str(), &st, 0) != 0)
+        return {errno == ENOENT || errno == ENOTDIR ? TPathState::Gone : TPathState::Unavailable, std::nullopt};
+    if (S_ISDIR(st.st_mode))
+        return {TPathState::Gone, std::nullopt};
+    return {TPathState::File, TFileId{st.st_dev, st.st_ino}};
 }
 
 // Answers for the names of one folder from its listing. False when the
 // listing cannot be used; then nothing has been answered.
-bool AnswerFromListing(int dirFd, std::vector<TNamed> &names, std::vector<bool> &found, std::string &buffer)
+bool AnswerFromListing(int dirFd, std::vector<TNamed> &names, std::vector<TPathLook> &looks, std::string &buffer)
 {
+    struct stat folder {};
+    if (::fstat(dirFd, &folder) != 0)
+        return false;
     if (::faccessat(dirFd, ".", X_OK, AT_EACCESS) != 0)
         return false;  // listed but not searchable: a stat of each file would fail
     const int listFd = ::dup(dirFd);
@@ -66,6 +82,7 @@ bool AnswerFromListing(int dirFd, std::vector<TNamed> &names, std::vector<bool> 
         unsigned char Type;  // of the entry: DT_REG, DT_DIR, ...
     };
     std::vector<THit> hits;
+    std::vector<ino_t> inodes;
     size_t entries = 0;
     while (const dirent *entry = ::readdir(dir.get())) {
         if (++entries > limit)
@@ -73,34 +90,31 @@ bool AnswerFromListing(int dirFd, std::vector<TNamed> &names, std::vector<bool> 
         const std::string_view name(entry->d_name);
         auto range = std::equal_range(names.begin(), names.end(), TNamed{name, 0},
                                       [](const TNamed &a, const TNamed &b) { return a.Name < b.Name; });
-        for (auto it = range.first; it != range.second; ++it)
+        for (auto it = range.first; it != range.second; ++it) {
             hits.push_back({&*it, entry->d_type});
+            inodes.push_back(entry->d_ino);
+        }
     }
-    for (const THit &hit : hits) {
+    // Names the listing does not hold are Gone (the default answer).
+    for (size_t h = 0; h < hits.size(); ++h) {
+        const THit &hit = hits[h];
         if (hit.Type == DT_DIR)
             continue;
-        // A link is judged by its target, and a missing type by a stat.
+        // A link is judged by its target, and a missing type by a stat. A
+        // plain entry lies on the folder's device.
         if (hit.Type == DT_LNK || hit.Type == DT_UNKNOWN)
-            found[hit.Named->Index] = IsFileAt(dirFd, hit.Named->Name, buffer);
+            looks[hit.Named->Index] = LookAt(dirFd, hit.Named->Name, buffer);
         else
-            found[hit.Named->Index] = true;
+            looks[hit.Named->Index] = {TPathState::File, TFileId{folder.st_dev, inodes[h]}};
     }
     return true;
 }
 
 }  // namespace
 
-std::vector<bool> IPlaylistFiles::AreFiles(const std::vector<std::string_view> &paths)
+std::vector<TPathLook> TPosixPlaylistFiles::LookUp(const std::vector<std::string_view> &paths)
 {
-    std::vector<bool> found(paths.size());
-    for (size_t i = 0; i < paths.size(); ++i)
-        found[i] = IsFile(std::string(paths[i]));
-    return found;
-}
-
-std::vector<bool> TPosixPlaylistFiles::AreFiles(const std::vector<std::string_view> &paths)
-{
-    std::vector<bool> found(paths.size(), false);
+    std::vector<TPathLook> looks(paths.size());
     std::string buffer;
 
     // Paths grouped by folder (the text up to the last "/"). Lists name
@@ -127,16 +141,26 @@ std::vector<bool> TPosixPlaylistFiles::AreFiles(const std::vector<std::string_vi
 
     for (size_t g = 0; g < groups.size(); ++g) {
         std::vector<TNamed> &names = groups[g];
+        buffer.assign(folders[g].empty() ? std::string_view(".") : folders[g]);
+        // A folder that is missing or cannot be examined hides its files; a
+        // "folder" that is a file holds none.
+        struct stat folder {};
+        const bool examined = ::stat(buffer.c_str(), &folder) == 0;
+        if (!examined || !S_ISDIR(folder.st_mode)) {
+            const bool hidden = !examined && errno != ENOTDIR;
+            for (const TNamed &named : names)
+                looks[named.Index].State = hidden ? TPathState::Unavailable : TPathState::Gone;
+            continue;
+        }
         if (names.size() >= kListFolderFrom) {
-            buffer.assign(folders[g].empty() ? std::string_view(".") : folders[g]);
             FdCloser dir{::open(buffer.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-            if (dir.fd >= 0 && AnswerFromListing(dir.fd, names, found, buffer))
+            if (dir.fd >= 0 && AnswerFromListing(dir.fd, names, looks, buffer))
                 continue;
         }
         for (const TNamed &named : names)
-            found[named.Index] = IsFileAt(AT_FDCWD, paths[named.Index], buffer);
+            looks[named.Index] = LookAt(AT_FDCWD, paths[named.Index], buffer);
     }
-    return found;
+    return looks;
 }
 
 }  // namespace quaverly

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "playlist/PathLook.h"
+
 namespace quaverly {
 
 // The file operations of the playlist, behind one small interface so that
@@ -21,9 +23,9 @@ public:
     [[nodiscard]] virtual bool WriteAtomic(const std::string &path, const std::string &bytes) = 0;
     // A file (not a folder) exists at `path`.
     virtual bool IsFile(const std::string &path) = 0;
-    // IsFile for each of many paths (a playlist's lines), in one call so that
-    // a long list can be checked folder by folder. By default one IsFile each.
-    virtual std::vector<bool> AreFiles(const std::vector<std::string_view> &paths);
+    // What the file system says about each of many paths (a playlist's
+    // lines), in one call so that a long list can be checked folder by folder.
+    virtual std::vector<TPathLook> LookUp(const std::vector<std::string_view> &paths) = 0;
     // Anything exists at `path`.
     virtual bool Exists(const std::string &path) = 0;
     virtual bool Remove(const std::string &path) = 0;
@@ -39,8 +41,8 @@ public:
     [[nodiscard]] bool WriteAtomic(const std::string &path, const std::string &bytes) override;
     bool IsFile(const std::string &path) override;
     // Folders named by many paths are read once instead of asking about each
-    // file; the answers are those IsFile would give.
-    std::vector<bool> AreFiles(const std::vector<std::string_view> &paths) override;
+    // file; a path is a File exactly when IsFile says so.
+    std::vector<TPathLook> LookUp(const std::vector<std::string_view> &paths) override;
     bool Exists(const std::string &path) override;
     bool Remove(const std::string &path) override;
     std::vector<std::string> ListPlaylists(const std::string &folder) override;

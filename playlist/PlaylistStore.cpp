@@ -1,5 +1,6 @@
 #include "playlist/M3uFormat.h"
 #include "core/PathText.h"
+#include "core/SameFile.h"
 #include "playlist/Playlist.h"
 
 namespace quaverly {
@@ -33,15 +34,16 @@ bool TPlaylist::ReadPlaylist()
         return false;
     }
 
-    TM3uContent content = ParseM3u(*bytes, TFilesExist([this](const std::vector<std::string_view> &paths) {
-        return files_.AreFiles(paths);
+    TM3uContent content = ParseM3u(*bytes, TPathLooks([this](const std::vector<std::string_view> &paths) {
+        return files_.LookUp(paths);
     }));
     if (content.Repaired)
         state_.PlaylistDirty = true;
     list.Items = std::move(content.Rows);
     ChangedRows();
 
-    if (list.Count() > 0) {
+    // Rows whose folder cannot be seen alone do not make a usable list.
+    if (list.Count() > content.Unavailable) {
         state_.NextIndex = random_.Next(list.Count());
         SelectRow(state_.NextIndex);
         if (form_.CreditShown())
@@ -63,7 +65,9 @@ bool TPlaylist::ReadPlaylist()
 
     StopForEmptyList();
     host_.BringToFront();
-    if (InProgramFolder(state_.PlaylistPath)) {
+    // Only a file without a single entry goes: entries that are missing now
+    // may come back when their drive is mounted.
+    if (!content.HasPathLines && InProgramFolder(state_.PlaylistPath)) {
         dialogs_.MessageBox(UnusableDeletedText, state_.PlaylistPath);
         files_.Remove(state_.PlaylistPath);
     } else {
@@ -125,14 +129,14 @@ void TPlaylist::PickRandomPlaylist()
     for (;;) {
         std::vector<std::string> names = files_.ListPlaylists(state_.ProgramFolder);
         std::erase_if(names, [this](const std::string &name) {
-            return unusable_.count(UpperAscii(state_.ProgramFolder + name)) != 0;
+            return unusable_.count(state_.ProgramFolder + name) != 0;
         });
         if (names.empty())
             return;
         const int choice = random_.Next(int(names.size()));
         const std::string path = state_.ProgramFolder + names[size_t(choice)];
         if (!state_.PlaylistPath.empty()) {
-            if (SameTextAscii(state_.PlaylistPath, path))
+            if (SameFile(state_.PlaylistPath, path))
                 return;
             SavePlaylistIfChanged();
         }
@@ -140,9 +144,9 @@ void TPlaylist::PickRandomPlaylist()
         ReadPlaylist();
         if (!state_.PlaylistPath.empty())
             return;
-        // Reported, and deleted when that was possible: never offered again,
-        // so a file that could not be deleted cannot bring the search back.
-        unusable_.insert(UpperAscii(path));
+        // Reported, and deleted when that was allowed and possible: never
+        // offered again, so a file that is kept cannot bring the search back.
+        unusable_.insert(path);
     }
 }
 

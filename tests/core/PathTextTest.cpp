@@ -18,13 +18,24 @@ TEST(DisplayNameOf, UrlsStayWholeAndPathsLoseFolderAndExtension)
     EXPECT_EQ("relative", DisplayNameOf("relative.mid"));
 }
 
-TEST(PathText, FoldersCompareWithoutCaseAndTrailingSeparator)
+TEST(PathText, PathsWithASlashSplitOnlyAtSlashes)
 {
     EXPECT_EQ("/a/b/", FolderOf("/a/b/c.m3u"));
     EXPECT_EQ("", FolderOf("c.m3u"));
     EXPECT_EQ("c.m3u", FileNameOf("/a/b/c.m3u"));
-    EXPECT_TRUE(SameFolder("/Music/", "/music"));
-    EXPECT_FALSE(SameFolder("/music/a/", "/music/"));
+    // ":" and "\\" are ordinary characters of a name here.
+    EXPECT_EQ("/m/", FolderOf("/m/Live: Berlin.mp3"));
+    EXPECT_EQ("Live: Berlin.mp3", FileNameOf("/m/Live: Berlin.mp3"));
+    EXPECT_EQ("Live: Berlin", DisplayNameOf("/m/Live: Berlin.mp3"));
+    EXPECT_EQ("AC\\DC", DisplayNameOf("/m/AC\\DC.mp3"));
+    EXPECT_EQ("/m/AC\\/", FolderOf("/m/AC\\/x.mp3"));
+    EXPECT_EQ("", ExtensionOf("/m.d/name"));
+    EXPECT_EQ(".2\\name", ExtensionOf("/m/v1.2\\name"));
+    EXPECT_EQ(".mp3", ExtensionOf("/m/a:b.mp3"));
+    // Texts without "/" are Windows paths of old playlists.
+    EXPECT_EQ("C:\\a\\", FolderOf("C:\\a\\b.mp3"));
+    EXPECT_EQ("b.mp3", FileNameOf("C:\\a\\b.mp3"));
+    EXPECT_EQ("C:", FolderOf("C:d.wav"));
     EXPECT_TRUE(SameTextAscii("\xC4\xE3x", "\xC4\xE3X"));
     EXPECT_FALSE(SameTextAscii("\xE4", "\xC4"));  // only ASCII letters fold
 }
@@ -35,7 +46,7 @@ TEST(PathText, UpperCasingTouchesOnlyAsciiLetters)
     EXPECT_EQ("\xC3\xA9T\xC3\xA9.M3U", UpperAscii("\xC3\xA9t\xC3\xA9.m3u"));
 }
 
-TEST(PathText, ExtensionAndFileNameSplitAtEverySeparator)
+TEST(PathText, ExtensionAndFileNameOfPathsWithoutASlash)
 {
     EXPECT_EQ(".m3u", ExtensionOf("/a/b.c/list.m3u"));
     EXPECT_EQ("", ExtensionOf("/a/b.c/list"));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "playlist/M3uFormat.h"
@@ -7,10 +8,21 @@
 namespace quaverly {
 namespace {
 
-// Only the paths in `existing` name files.
+// Only the paths in `existing` name files; every other path is gone.
 TM3uContent Parse(const std::string &bytes, std::set<std::string> existing = {})
 {
-    return ParseM3u(bytes, [existing](const std::string &p) { return existing.count(p) != 0; });
+    return ParseM3u(bytes, TPathLookOne([existing](const std::string &p) {
+                        return TPathLook{existing.count(p) ? TPathState::File : TPathState::Gone, std::nullopt};
+                    }));
+}
+
+// The file system as a table: a path not in it is gone.
+TM3uContent Parse(const std::string &bytes, const std::map<std::string, TPathLook> &looks)
+{
+    return ParseM3u(bytes, TPathLookOne([&looks](const std::string &p) {
+                        const auto it = looks.find(p);
+                        return it == looks.end() ? TPathLook{} : it->second;
+                    }));
 }
 
 using Subs = std::vector<std::string>;
@@ -48,12 +60,12 @@ TEST(M3uReader, AsksOnceForThePathsThatNeedAnExistenceCheck)
     std::vector<std::vector<std::string>> asked;
     const TM3uContent c = ParseM3u(
         "#EXTM3U\r\n  /m/a.mp3 \r\n#EXTINF:5,x\r\n/m/b.mp3\r\nhttp://h/s\r\n/m/c,d.mp3\r\n/m/a.mp3\r\n/m/gone\r\n",
-        TFilesExist([&asked](const std::vector<std::string_view> &paths) {
+        TPathLooks([&asked](const std::vector<std::string_view> &paths) {
             asked.emplace_back(paths.begin(), paths.end());
-            std::vector<bool> found;
+            std::vector<TPathLook> looks;
             for (std::string_view p : paths)
-                found.push_back(p != "/m/gone");
-            return found;
+                looks.push_back({p != "/m/gone" ? TPathState::File : TPathState::Gone, std::nullopt});
+            return looks;
         }));
     // Trimmed, in file order, without comments, URLs and lines with a comma.
     ASSERT_EQ(1u, asked.size());
@@ -136,13 +148,57 @@ TEST(M3uReader, StrayCommentsAreDropped)
     EXPECT_FALSE(c.Random);
 }
 
-TEST(M3uReader, DuplicatePathsInAnyCaseGiveOneRow)
+TEST(M3uReader, PathsAreOneEntryWhenByteEqualOrTheSameFileAndCaseMakesThemTwo)
 {
-    const TM3uContent c = Parse("#EXTINF:5,One\nhttp://Host/A.mp3\n#EXTINF:6,Two\nHTTP://host/a.MP3\nhttp://HOST/a.mp3\n");
-    ASSERT_EQ(1u, c.Rows.size());
+    // A repeated text goes with its info line; a text differing in case is
+    // another entry.
+    TM3uContent c = Parse("#EXTINF:5,One\nhttp://Host/A.mp3\n#EXTINF:6,Two\nhttp://Host/A.mp3\nhttp://HOST/a.mp3\n");
+    ASSERT_EQ(2u, c.Rows.size());
     EXPECT_EQ("One", c.Rows[0].Caption);
-    EXPECT_EQ("http://Host/A.mp3", c.Rows[0].SubItems[0]);
+    EXPECT_EQ("http://HOST/a.mp3", c.Rows[1].SubItems[0]);
     EXPECT_TRUE(c.Repaired);
+
+    const TFileId song{1, 10}, other{1, 11};
+    const std::map<std::string, TPathLook> disk = {
+        {"/m/Song.mp3", {TPathState::File, song}},
+        {"/m/song.mp3", {TPathState::File, other}},
+        {"/m/./Song.mp3", {TPathState::File, song}},
+        {"/m/link.mp3", {TPathState::File, song}},
+    };
+    c = Parse("/m/Song.mp3\n/m/song.mp3\n", disk);
+    ASSERT_EQ(2u, c.Rows.size());
+    EXPECT_FALSE(c.Repaired);
+    c = Parse("/m/Song.mp3\n#EXTINF:7,Again\n/m/./Song.mp3\n/m/link.mp3\n/m/song.mp3\n", disk);
+    ASSERT_EQ(2u, c.Rows.size());
+    EXPECT_EQ("/m/Song.mp3", c.Rows[0].SubItems[0]);
+    EXPECT_EQ("/m/song.mp3", c.Rows[1].SubItems[0]);
+    EXPECT_TRUE(c.Repaired);
+}
+
+TEST(M3uReader, EntriesInAFolderThatCannotBeSeenAreKeptWithoutARepair)
+{
+    const std::map<std::string, TPathLook> disk = {
+        {"/media/usb/a.mp3", {TPathState::Unavailable, std::nullopt}},
+        {"/media/usb/b.mp3", {TPathState::Unavailable, std::nullopt}},
+        {"/m/here.mp3", {TPathState::File, TFileId{1, 2}}},
+    };
+    TM3uContent c = Parse("#EXTM3U\n#EXTINF:5,A\n/media/usb/a.mp3\n/media/usb/b.mp3\n/media/usb/a.mp3\n", disk);
+    ASSERT_EQ(2u, c.Rows.size());
+    EXPECT_EQ((Subs{"/media/usb/a.mp3", "5", "0:05"}), c.Rows[0].SubItems);
+    EXPECT_EQ(2, c.Unavailable);
+    EXPECT_TRUE(c.HasPathLines);
+    EXPECT_TRUE(c.Repaired);  // the repeated line, not the unseen ones
+
+    c = Parse("/media/usb/a.mp3\n/m/here.mp3\n/m/gone.mp3\n", disk);
+    ASSERT_EQ(2u, c.Rows.size());
+    EXPECT_EQ(1, c.Unavailable);
+    EXPECT_TRUE(c.Repaired);  // the gone file
+    c = Parse("/media/usb/a.mp3\n/m/here.mp3\n", disk);
+    EXPECT_FALSE(c.Repaired);
+
+    // Path lines that all are gone still are path lines; comments are not.
+    EXPECT_TRUE(Parse("#EXTM3U\n/m/gone.mp3\n", disk).HasPathLines);
+    EXPECT_FALSE(Parse("#EXTM3U Random\n#EXTINF:3,x\n\n", disk).HasPathLines);
 }
 
 TEST(M3uReader, OnlyAHeaderOrNothingGivesNoRow)

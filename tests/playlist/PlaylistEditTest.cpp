@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include "PlaylistFixture.h"
 
 namespace quaverly::test {
@@ -63,16 +65,26 @@ TEST_F(PlaylistEdit, CancelledDialogOnlySavesWhatChanged)
     EXPECT_TRUE(form.State.SavedRandom);
 }
 
-TEST_F(PlaylistEdit, DuplicatesAreRefusedAndTheExistingRowIsTaken)
+TEST_F(PlaylistEdit, TheSameFileUnderAnyTextIsRefusedAndTheExistingRowIsTaken)
 {
     Fill({"a.mp3", "b.mp3"});
+    ASSERT_EQ(0, ::symlink((folder / "b.mp3").c_str(), (folder / "link.mp3").c_str()));
     const int writes = files.writes;
-    dialogs.answers.push_back(Strings{folder / "B.MP3"});
-    playlist.sbAddClick();
-    EXPECT_EQ(2, form.MList.Count());
-    EXPECT_EQ(1, form.MList.FirstSelected());
-    EXPECT_EQ(1, form.State.NextIndex);
+    for (const std::string &same : {folder / "b.mp3", folder.path() + "./b.mp3", folder / "link.mp3"}) {
+        dialogs.answers.push_back(Strings{same});
+        playlist.sbAddClick();
+        EXPECT_EQ(2, form.MList.Count()) << same;
+        EXPECT_EQ(1, form.MList.FirstSelected()) << same;
+        EXPECT_EQ(1, form.State.NextIndex) << same;
+    }
     EXPECT_EQ(writes, files.writes);  // nothing changed, nothing written
+
+    // A name that differs in case is another file; both stay, also when the
+    // dialog hands the same file twice in one choice.
+    dialogs.answers.push_back(Strings{Media("B.mp3"), folder / "B.mp3", folder.path() + "/B.mp3"});
+    playlist.sbAddClick();
+    EXPECT_EQ((Strings{folder / "a.mp3", folder / "b.mp3", folder / "B.mp3"}), Paths());
+    EXPECT_EQ(writes + 1, files.writes);
 }
 
 TEST_F(PlaylistEdit, RandomOrderWhileStoppedSelectsARandomAddedFile)
@@ -283,12 +295,19 @@ TEST_F(PlaylistEdit, SortIsCaseAwareAndCarriesSelectionAndFocus)
     EXPECT_EQ(1, form.MList.ItemFocused);
 }
 
-TEST_F(PlaylistEdit, IndexOfPathIgnoresCase)
+TEST_F(PlaylistEdit, IndexOfPathFindsTheSameFileButNotAnotherCase)
 {
-    form.MList.Items = {{"a", {"/M/A.mp3"}, false}, {"b", {"/m/b.mp3"}, false}};
-    EXPECT_EQ(0, playlist.IndexOfPath("/m/a.MP3"));
-    EXPECT_EQ(1, playlist.IndexOfPath("/M/B.mp3"));
-    EXPECT_EQ(-1, playlist.IndexOfPath("/m/c.mp3"));
+    const std::string upper = Media("A.mp3"), lower = Media("a.mp3");
+    form.MList.Items = {{"x", {"HTTP://h/x"}, false}, {"A", {upper}, false}, {"a", {lower}, false},
+                        {"gone", {"/no/such/B.mp3"}, false}};
+    EXPECT_EQ(1, playlist.IndexOfPath(upper));
+    EXPECT_EQ(2, playlist.IndexOfPath(lower));
+    EXPECT_EQ(2, playlist.IndexOfPath(folder.path() + "/./a.mp3"));
+    EXPECT_EQ(3, playlist.IndexOfPath("/no/such/B.mp3"));
+    EXPECT_EQ(-1, playlist.IndexOfPath("/no/such/b.mp3"));
+    // A URL's scheme has no case.
+    EXPECT_EQ(0, playlist.IndexOfPath("http://h/x"));
+    EXPECT_EQ(-1, playlist.IndexOfPath("http://h/X"));
 }
 
 }  // namespace

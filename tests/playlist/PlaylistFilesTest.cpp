@@ -14,14 +14,21 @@
 namespace quaverly::test {
 namespace {
 
-// The bulk check must give for every path exactly what IsFile gives.
-void ExpectSameAsIsFile(TPosixPlaylistFiles &files, const std::vector<std::string> &paths)
+// The bulk check must find a file exactly where IsFile does, with the
+// identity a stat gives.
+std::vector<TPathLook> ExpectSameAsIsFile(TPosixPlaylistFiles &files, const std::vector<std::string> &paths)
 {
     const std::vector<std::string_view> views(paths.begin(), paths.end());
-    const std::vector<bool> found = files.AreFiles(views);
-    ASSERT_EQ(paths.size(), found.size());
-    for (size_t i = 0; i < paths.size(); ++i)
-        EXPECT_EQ(files.IsFile(paths[i]), bool(found[i])) << paths[i];
+    const std::vector<TPathLook> looks = files.LookUp(views);
+    EXPECT_EQ(paths.size(), looks.size());
+    for (size_t i = 0; i < paths.size() && i < looks.size(); ++i) {
+        EXPECT_EQ(files.IsFile(paths[i]), looks[i].State == TPathState::File) << paths[i];
+        if (looks[i].State == TPathState::File)
+            EXPECT_EQ(FileIdOf(paths[i]), looks[i].Id) << paths[i];
+        else
+            EXPECT_FALSE(looks[i].Id) << paths[i];
+    }
+    return looks;
 }
 
 TEST(PlaylistFiles, BulkCheckOfAListedFolderAnswersAsIsFile)
@@ -49,13 +56,35 @@ TEST(PlaylistFiles, BulkCheckOfAListedFolderAnswersAsIsFile)
     paths.push_back("definitely-not-here.mp3");
     paths.push_back(".");
     TPosixPlaylistFiles files;
-    ExpectSameAsIsFile(files, paths);
-    const std::vector<std::string_view> views(paths.begin(), paths.end());
-    const std::vector<bool> found = files.AreFiles(views);
-    EXPECT_TRUE(found[0]);
-    EXPECT_TRUE(found[24 + 1]) << "a link to a file is a file";
-    EXPECT_FALSE(found[24 + 2]) << "a link to a folder is not";
-    EXPECT_FALSE(found[24 + 6]) << "names are compared with their case";
+    const std::vector<TPathLook> looks = ExpectSameAsIsFile(files, paths);
+    ASSERT_EQ(paths.size(), looks.size());
+    EXPECT_EQ(TPathState::File, looks[0].State);
+    EXPECT_EQ(TPathState::File, looks[24 + 1].State) << "a link to a file is a file";
+    EXPECT_EQ(looks[1].Id, looks[24 + 1].Id) << "and is the file it points to";
+    EXPECT_EQ(TPathState::Gone, looks[24 + 2].State) << "a link to a folder is not";
+    EXPECT_EQ(TPathState::Gone, looks[24 + 5].State) << "a missing file of a folder that is there";
+    EXPECT_EQ(TPathState::Gone, looks[24 + 6].State) << "names are compared with their case";
+}
+
+TEST(PlaylistFiles, FilesOfAFolderThatIsNotThereAreUnavailableAndOthersGone)
+{
+    PlaylistTempFolder folder;
+    WriteBytes(folder / "m/here.mp3", "x");
+    std::vector<std::string> paths = {folder / "usb/a.mp3", folder / "m/gone.mp3", folder / "m/here.mp3",
+                                      folder / "m/here.mp3/x", folder / "usb/deeper/b.mp3"};
+    // Enough files in one unmounted folder for the listing path too.
+    for (int i = 0; i < 20; ++i)
+        paths.push_back(folder / "usb/" + std::to_string(i) + ".mp3");
+    TPosixPlaylistFiles files;
+    const std::vector<TPathLook> looks = ExpectSameAsIsFile(files, paths);
+    ASSERT_EQ(paths.size(), looks.size());
+    EXPECT_EQ(TPathState::Unavailable, looks[0].State);
+    EXPECT_EQ(TPathState::Gone, looks[1].State);
+    EXPECT_EQ(TPathState::File, looks[2].State);
+    EXPECT_EQ(TPathState::Gone, looks[3].State) << "a file holds no files";
+    EXPECT_EQ(TPathState::Unavailable, looks[4].State);
+    for (size_t i = 5; i < looks.size(); ++i)
+        EXPECT_EQ(TPathState::Unavailable, looks[i].State) << paths[i];
 }
 
 TEST(PlaylistFiles, BulkCheckOfAFolderFarLargerThanTheListStillAnswers)

@@ -41,9 +41,9 @@ TEST_F(PlaylistStore, LoadSortsSetsFlagsAndPicksARandomRow)
     EXPECT_EQ(0, form.State.ShufflePos);
 }
 
-TEST_F(PlaylistStore, UnusableFileInTheProgramFolderIsReportedAndDeleted)
+TEST_F(PlaylistStore, UnusableFileInTheProgramFolderIsDeletedOnlyWithoutAnyEntry)
 {
-    WriteBytes(folder / "empty.m3u", "#EXTM3U Random\r\n/gone/a.mp3\r\n");
+    WriteBytes(folder / "empty.m3u", "#EXTM3U Random\r\n#EXTINF:5,No path\r\n");
     Load(folder / "empty.m3u");
     ASSERT_EQ(1u, dialogs.messages.size());
     EXPECT_EQ("该文件已失效,即将删除之!", dialogs.messages[0].text);
@@ -58,6 +58,34 @@ TEST_F(PlaylistStore, UnusableFileInTheProgramFolderIsReportedAndDeleted)
     Load(folder / "keep/only-header.m3u");
     EXPECT_EQ("该文件已失效!", dialogs.messages.back().text);
     EXPECT_TRUE(FileThere(folder / "keep/only-header.m3u"));
+
+    // Entries that are all missing, in a folder that is there or not: the
+    // list is reported and kept, whatever folder it lies in.
+    std::filesystem::create_directories(folder / "m");
+    for (const std::string &entry : {folder / "m/gone.mp3", folder / "not-mounted/a.mp3"}) {
+        const std::string bytes = "#EXTM3U\r\n" + entry + "\r\n";
+        WriteBytes(folder / "missing.m3u", bytes);
+        Load(folder / "missing.m3u");
+        EXPECT_EQ("该文件已失效!", dialogs.messages.back().text) << entry;
+        EXPECT_EQ(bytes, ReadBytes(folder / "missing.m3u")) << entry;
+        EXPECT_TRUE(form.State.PlaylistPath.empty());
+        EXPECT_TRUE(form.CreditShown());
+    }
+
+    // The program folder is compared as a file, not as a text without case:
+    // a list in another folder whose name differs only in case is kept.
+    const std::string program = folder / "quaverly/", other = folder / "Quaverly/";
+    std::filesystem::create_directories(program);
+    WriteBytes(other + "empty.m3u", "#EXTM3U\r\n");
+    form.State.ProgramFolder = program;
+    Load(other + "empty.m3u");
+    EXPECT_EQ("该文件已失效!", dialogs.messages.back().text);
+    EXPECT_TRUE(FileThere(other + "empty.m3u"));
+    // Under another spelling of the program folder it goes.
+    form.State.ProgramFolder = folder.path() + "./Quaverly";
+    Load(other + "empty.m3u");
+    EXPECT_EQ("该文件已失效,即将删除之!", dialogs.messages.back().text);
+    EXPECT_FALSE(FileThere(other + "empty.m3u"));
 }
 
 TEST_F(PlaylistStore, UnreadableFileEndsTheCommandWithAMessageAndKeepsTheFile)
@@ -134,7 +162,7 @@ TEST_F(PlaylistStore, DirtyListIsRewrittenWholeAndReadsBackTheSame)
     WriteBytes(folder / "l.m3u",
                "#EXTM3U VisMIDI\r\n#EXTINF:,NoTime\r\n" + a + "\r\n#EXTINF:Unknown\r\n" + b +
                    "\r\n#junk\r\n#EXTINF:200,Long\r\n" + c + "\r\n" + folder.path() + "gone.mp3\r\n" +
-                   "HTTP://S/1\r\n#EXTINF:9,Twice\r\nhttp://s/1\r\n");
+                   "HTTP://S/1\r\n#EXTINF:9,Twice\r\nhttp://S/1\r\n");
     Load(folder / "l.m3u");
     ASSERT_TRUE(form.State.PlaylistDirty);
     const auto rows = form.MList.Items;
@@ -236,11 +264,18 @@ TEST_F(PlaylistStore, OpeningAListFromAnotherFolderCopiesItIntoTheProgramFolder)
     // Opening the list that is loaded changes nothing.
     form.State.Timer2Enabled = false;
     const int writes = files.writes;
-    dialogs.answers.push_back(Strings{UpperAscii(folder / "Fav3.m3u")});
+    dialogs.answers.push_back(Strings{folder.path() + "./Fav3.m3u"});
     playlist.sbAddClick();
     EXPECT_TRUE(form.State.Timer2Enabled);
     EXPECT_EQ(writes, files.writes);
     EXPECT_EQ(folder / "Fav3.m3u", form.State.PlaylistPath);
+
+    // A list whose name differs only in case is another list, and opens.
+    WriteBytes(folder / "FAV3.m3u", "#EXTM3U\r\nhttp://upper/\r\n");
+    dialogs.answers.push_back(Strings{folder / "FAV3.m3u"});
+    playlist.sbAddClick();
+    EXPECT_EQ(folder / "FAV3.m3u", form.State.PlaylistPath);
+    EXPECT_EQ((Strings{"http://upper/"}), Paths());
 }
 
 TEST_F(PlaylistStore, OpeningAListWhilePlayingPlaysFromTheNewList)
@@ -277,14 +312,23 @@ TEST_F(PlaylistStore, RandomPickPassesOverUnusableFilesItCannotDelete)
     EXPECT_EQ((std::vector<int>{1}), random.ranges);
 }
 
-TEST_F(PlaylistStore, RandomPickEndsWhenNoListIsUsable)
+TEST_F(PlaylistStore, RandomPickEndsWhenNoListIsUsableAndKeepsListsWithMissingEntries)
 {
+    // An unattended start before the music drive is mounted: the lists whose
+    // entries cannot be seen are reported, kept and passed over.
+    WriteBytes(folder / "a.m3u", "#EXTM3U\r\n/media/not-mounted/a.mp3\r\n");
+    WriteBytes(folder / "b.m3u", "#EXTM3U\r\n/media/not-mounted/b.mp3\r\n");
     WriteBytes(folder / "x.m3u", "junk\r\n");
     WriteBytes(folder / "y.m3u", "");
+    random.values = {0, 0, 0, 0};
     playlist.PickRandomPlaylist();
     EXPECT_TRUE(form.State.PlaylistPath.empty());
-    EXPECT_EQ(2u, dialogs.messages.size());
-    EXPECT_FALSE(FileThere(folder / "x.m3u"));
+    EXPECT_EQ((std::vector<int>{4, 3, 2, 1}), random.ranges);
+    EXPECT_EQ(4u, dialogs.messages.size());
+    EXPECT_EQ("#EXTM3U\r\n/media/not-mounted/a.mp3\r\n", ReadBytes(folder / "a.m3u"));
+    EXPECT_TRUE(FileThere(folder / "b.m3u"));
+    EXPECT_TRUE(FileThere(folder / "x.m3u"));  // "junk" is an entry, if a missing one
+    EXPECT_FALSE(FileThere(folder / "y.m3u"));
     EXPECT_TRUE(form.CreditShown());
 }
 

@@ -13,14 +13,24 @@ using namespace quaverly;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char *>(data), size);
-    // Lines ending in ".x" stand for existing files.
-    const TFileExists exists = [](const std::string &p) { return p.size() >= 2 && p.compare(p.size() - 2, 2, ".x") == 0; };
+    // Lines ending in ".x" stand for existing files, those ending in ".u"
+    // for files of a folder that cannot be seen; a file's identity is its
+    // length and middle byte, so different texts often name one file.
+    const TPathLookOne exists = [](const std::string &p) {
+        const auto endsIn = [&p](const char *tail) { return p.size() >= 2 && p.compare(p.size() - 2, 2, tail) == 0; };
+        if (endsIn(".u"))
+            return TPathLook{TPathState::Unavailable, std::nullopt};
+        if (!endsIn(".x"))
+            return TPathLook{};
+        return TPathLook{TPathState::File, TFileId{dev_t(p.size()), ino_t(uint8_t(p[p.size() / 2]))}};
+    };
     const TM3uContent first = ParseM3u(bytes, exists);
     if (first.Rows.empty())
         return 0;
     const std::string written = EncodeM3u(first.Rows, M3uHeader(first.Random, first.VisMidi));
     const TM3uContent second = ParseM3u(written, exists);
-    if (second.Random != first.Random || second.VisMidi != first.VisMidi || second.Rows.size() != first.Rows.size())
+    if (second.Random != first.Random || second.VisMidi != first.VisMidi || second.Rows.size() != first.Rows.size() ||
+        second.Unavailable != first.Unavailable || first.Unavailable > int(first.Rows.size()))
         std::abort();
     for (size_t i = 0; i < first.Rows.size(); ++i) {
         const TListItem &a = first.Rows[i], &b = second.Rows[i];
