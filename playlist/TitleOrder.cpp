@@ -1,7 +1,6 @@
 #include "playlist/TitleOrder.h"
 
 #include <algorithm>
-#include <clocale>
 #include <cstring>
 #include <cstdint>
 #include <string_view>
@@ -10,11 +9,10 @@ namespace quaverly {
 
 namespace {
 
-bool LocaleCollates()
-{
-    const char *name = std::setlocale(LC_COLLATE, nullptr);
-    return name && std::strcmp(name, "C") != 0 && std::strcmp(name, "POSIX") != 0;
-}
+// A locale with collation rules puts "a" before "B". C, POSIX, C.UTF-8 and
+// every other locale without rules compare code points, which would put
+// every capital before every small letter: those get the ASCII order below.
+bool LocaleCollates() { return std::strcoll("a", "B") < 0 && std::strcoll("B", "c") < 0; }
 
 // Folded bytes, a separator below every byte of a title, then one mark per
 // byte telling lower (or no) case from upper case.
