@@ -240,7 +240,11 @@ void TPlaylist::pmDelClick()
     } else {
         state_.NextIndex = keep;
     }
+    // The row that took the deleted rows' place gets the focus too, so the
+    // arrow keys go on from it rather than from the top of the list.
     SelectRow(state_.NextIndex);
+    if (state_.NextIndex >= 0 && state_.NextIndex < list.Count())
+        list.ItemFocused = state_.NextIndex;
     if (form_.Playing())
         state_.CurrentIndex = state_.NextIndex;
     if (form_.sbNormal.Enabled)

@@ -276,5 +276,25 @@ TEST_F(PlaylistOnScreen, AddThroughTheDialogDeleteWithTheKeyAndSeeTheCredit)
     EXPECT_FALSE(FileThere(folder / "newlist1.m3u"));
 }
 
+TEST_F(PlaylistOnScreen, DownAfterDeleteGoesOnFromTheRowThatTookTheDeletedRowsPlace)
+{
+    dialogs.answers.push_back(std::vector<std::string>{Media("a.mp3"), Media("b.mp3"), Media("c.mp3"), Media("d.mp3")});
+    playlist.sbAddClick();
+    view.SyncFromModel();
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view.visualRect(view.model()->index(1, 0)).center());
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Delete);
+    ASSERT_EQ((std::vector<std::string>{"a", "c", "d"}), Titles());
+    EXPECT_TRUE(view.selectionModel()->isRowSelected(1, {}));
+
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(2, form.MList.FirstSelected());
+    EXPECT_EQ(1, form.MList.SelCount());
+    EXPECT_EQ(2, form.MList.ItemFocused);
+}
+
 }  // namespace
 }  // namespace quaverly::test
