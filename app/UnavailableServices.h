@@ -55,6 +55,8 @@ public:
     void InitSpectrumBitmaps() override {}
     void DrawSpectrumFrame(const TBandOut &) override {}
     void FreeSpectrumBitmaps() override {}
+    void ClearSpectrum() override {}
+    void ClearPeaks() override {}
 };
 
 // No audio player in this build: the shell runs without the audio engine,

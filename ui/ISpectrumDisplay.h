@@ -15,6 +15,10 @@ public:
     virtual void InitSpectrumBitmaps() = 0;
     virtual void DrawSpectrumFrame(const TBandOut &bands) = 0;
     virtual void FreeSpectrumBitmaps() = 0;
+    // Blanks the picture (before the mode that draws on what was there).
+    virtual void ClearSpectrum() = 0;
+    // Drops the peak markers only; the picture stays.
+    virtual void ClearPeaks() = 0;
 };
 
 }  // namespace quaverly

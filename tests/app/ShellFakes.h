@@ -115,6 +115,8 @@ public:
         log_.push_back("DrawSpectrumFrame " + std::to_string(bands[0]));
     }
     void FreeSpectrumBitmaps() override { log_.push_back("FreeSpectrumBitmaps"); }
+    void ClearSpectrum() override { log_.push_back("ClearSpectrum"); }
+    void ClearPeaks() override { log_.push_back("ClearPeaks"); }
 
 private:
     CallLog &log_;

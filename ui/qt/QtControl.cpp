@@ -32,6 +32,10 @@ TQtControl::TQtControl(TQtMainWindow &window, TControlId id, TQtControlKind kind
     setObjectName(QString::fromLatin1(ControlName(id)));
     if (kind == TQtControlKind::Button)
         setAttribute(Qt::WA_Hover);
+    // A paint box covers itself whole, so its repaints (every spectrum
+    // frame) leave the panel beneath alone.
+    if (kind == TQtControlKind::PaintBox)
+        setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TQtControl::Mirror(const TControl &c, QColor colour)
@@ -79,7 +83,7 @@ void TQtControl::MirrorGauge(const TGauge &g)
     }
 }
 
-void TQtControl::SetImage(const QImage &image)
+void TQtControl::SetImage(const QImage *image)
 {
     image_ = image;
     update();
@@ -93,9 +97,12 @@ void TQtControl::paintEvent(QPaintEvent *)
         p.fillRect(rect(), colour_);
         break;
     case TQtControlKind::PaintBox:
-        p.fillRect(rect(), colour_);
-        if (!image_.isNull())
-            p.drawImage(QPoint(0, 0), image_);
+        // The picture is drawn at its size in logical pixels (its own device
+        // pixel ratio is 1), so it keeps the box's size on any screen.
+        if (!image_ || image_->isNull() || image_->width() < width() || image_->height() < height())
+            p.fillRect(rect(), colour_);
+        if (image_ && !image_->isNull())
+            p.drawImage(QPoint(0, 0), *image_);
         break;
     case TQtControlKind::Gauge: {
         // The progress from the left in the foreground colour, the rest in

@@ -31,7 +31,9 @@ public:
     // (the parent's colour for controls that take it).
     void Mirror(const TControl &control, QColor colour);
     void MirrorGauge(const TGauge &gauge);
-    void SetImage(const QImage &image);
+    // A paint box shows this picture at its top-left corner, one picture
+    // pixel to one logical pixel; nullptr shows the background colour.
+    void SetImage(const QImage *image);
 
     bool Hovered() const { return hovered_; }
     bool Pressed() const { return pressed_; }
@@ -59,7 +61,7 @@ private:
     QColor gaugeBack_, gaugeFore_;
     int gaugeMax_ = 100;
     int gaugeProgress_ = 0;
-    QImage image_;
+    const QImage *image_ = nullptr;   // owned by whoever set it
     bool hovered_ = false;
     bool pressed_ = false;
 };

@@ -169,7 +169,7 @@ QWidget *TQtMainWindow::ControlWidget(TControlId id) const
     return widgets_[std::size_t(id)];
 }
 
-void TQtMainWindow::SetVisBoxImage(const QImage &image)
+void TQtMainWindow::SetVisBoxImage(const QImage *image)
 {
     static_cast<TQtControl *>(widgets_[std::size_t(TControlId::VisBox)])->SetImage(image);
 }

@@ -44,8 +44,9 @@ public:
     QWidget *ControlWidget(TControlId id) const;
 
     // The picture the spectrum display draws into VisBox; shown as is at
-    // VisBox's top-left corner.
-    void SetVisBoxImage(const QImage &image);
+    // VisBox's top-left corner at each of VisBox's repaints. It must outlive
+    // its use here, until replaced or reset with nullptr.
+    void SetVisBoxImage(const QImage *image);
 
     void RunMoveLoop(std::function<void()> finished) override;
     void RunSizeLoop(std::function<void()> finished) override;

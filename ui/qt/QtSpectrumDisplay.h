@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ui/FormModel.h"
+#include "ui/ISpectrumDisplay.h"
+#include "ui/qt/SpectrumFrame.h"
+
+namespace quaverly {
+
+class TQtMainWindow;
+
+// The spectrum display in the real window: each set of bands is composed
+// into the frame picture, and VisBox is asked for one repaint, in which it
+// copies that picture to the screen. Nothing else is repainted, and VisBox
+// shows the last picture again after an expose. The picture keeps 171 x 92
+// logical pixels whatever the screen's device pixel ratio.
+//
+// The mode and platform family are read from the form's state at each frame.
+class TQtSpectrumDisplay final : public ISpectrumDisplay {
+public:
+    TQtSpectrumDisplay(const TMainState &state, TQtMainWindow &window) : state_(state), window_(window) {}
+    ~TQtSpectrumDisplay() override;
+
+    void InitSpectrumBitmaps() override;
+    void DrawSpectrumFrame(const TBandOut &bands) override;
+    void FreeSpectrumBitmaps() override;
+    void ClearSpectrum() override;
+    void ClearPeaks() override;
+
+    const TSpectrumFrame &Frame() const { return frame_; }
+
+private:
+    const TMainState &state_;
+    TQtMainWindow &window_;
+    TSpectrumFrame frame_;
+};
+
+}  // namespace quaverly
