@@ -75,7 +75,8 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         visBox = window->ControlWidget(TControlId::VisBox);
-        display = std::make_unique<TQtSpectrumDisplay>(form.State, *window);
+        display = std::make_unique<TQtSpectrumDisplay>(form.State);
+        display->ShowIn(window.get());
     }
     void TearDown() override
     {

@@ -14,7 +14,8 @@ TQtSpectrumDisplay::~TQtSpectrumDisplay()
 void TQtSpectrumDisplay::InitSpectrumBitmaps()
 {
     frame_.Init(state_.DisplayMode, state_.IsNtFamily);
-    window_.SetVisBoxImage(&frame_.Image());
+    if (window_)
+        window_->SetVisBoxImage(&frame_.Image());
 }
 
 void TQtSpectrumDisplay::DrawSpectrumFrame(const TBandOut &bands)
@@ -22,14 +23,16 @@ void TQtSpectrumDisplay::DrawSpectrumFrame(const TBandOut &bands)
     if (!frame_.Ready())
         return;
     frame_.Draw(bands, state_.DisplayMode, state_.IsNtFamily);
-    window_.ControlWidget(TControlId::VisBox)->update();
+    if (window_)
+        window_->ControlWidget(TControlId::VisBox)->update();
 }
 
 void TQtSpectrumDisplay::FreeSpectrumBitmaps()
 {
     if (!frame_.Ready())
         return;
-    window_.SetVisBoxImage(nullptr);
+    if (window_)
+        window_->SetVisBoxImage(nullptr);
     frame_.Free();
 }
 

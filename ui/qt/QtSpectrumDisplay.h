@@ -17,8 +17,12 @@ class TQtMainWindow;
 // The mode and platform family are read from the form's state at each frame.
 class TQtSpectrumDisplay final : public ISpectrumDisplay {
 public:
-    TQtSpectrumDisplay(const TMainState &state, TQtMainWindow &window) : state_(state), window_(window) {}
+    explicit TQtSpectrumDisplay(const TMainState &state) : state_(state) {}
     ~TQtSpectrumDisplay() override;
+
+    // The window whose VisBox shows the picture; set before
+    // InitSpectrumBitmaps. Without one the frames are composed only.
+    void ShowIn(TQtMainWindow *window) { window_ = window; }
 
     void InitSpectrumBitmaps() override;
     void DrawSpectrumFrame(const TBandOut &bands) override;
@@ -30,7 +34,7 @@ public:
 
 private:
     const TMainState &state_;
-    TQtMainWindow &window_;
+    TQtMainWindow *window_ = nullptr;
     TSpectrumFrame frame_;
 };
 
