@@ -59,6 +59,7 @@ void ExternalPlayerControl::PlayThroughExternalPlayer()
     current_ = s_.processes.Spawn({state_.ProgramFolder + kProgramFile, path});
     searchUntil_ = s_.clock.TickCountMs() + kSearchMs;
     synthClosing_ = 0;
+    synthIgnored_ = 0;
 
     if (form_.StripView()) {
         form_.Form.Height = 6;
@@ -162,13 +163,15 @@ ExternalPlayerControl::SynthCheck ExternalPlayerControl::CheckSynthMessage()
         }
         if (s_.clock.TickCountMs() - synthClosingSince_ < kSynthCloseMs)
             return SynthCheck::Pending;
-        return SynthCheck::None;  // it stays: the player goes on
+        synthIgnored_ = synthClosing_;  // it stays: the player goes on
+        synthClosing_ = 0;
+        return SynthCheck::None;
     }
     if (current_ <= 0)
         return SynthCheck::None;
     for (XWindow w : s_.windows.TopLevelWindowsTopFirst()) {
-        if (s_.windows.ProcessId(w) == std::uint32_t(current_) && s_.windows.Title(w) == kSynthMessageTitle
-            && s_.windows.RequestClose(w)) {
+        if (w != synthIgnored_ && s_.windows.ProcessId(w) == std::uint32_t(current_)
+            && s_.windows.Title(w) == kSynthMessageTitle && s_.windows.RequestClose(w)) {
             synthClosing_ = w;
             synthClosingSince_ = s_.clock.TickCountMs();
             return SynthCheck::Pending;
@@ -209,7 +212,7 @@ bool ExternalPlayerControl::ForegroundIsFree(int mode)
 bool ExternalPlayerControl::CountStripSecond(TGauge &progress)
 {
     Poll();
-    if (progress.Progress == 0 && CheckSynthMessage() != SynthCheck::None)
+    if (progress.Progress < kSynthWatchSeconds && CheckSynthMessage() != SynthCheck::None)
         return false;
     progress.SetProgress(progress.Progress + 1);
     if (state_.IsNtFamily && progress.Progress > progress.MaxValue - 3 && !ForegroundIsFree(2)) {
@@ -228,7 +231,9 @@ void ExternalPlayerControl::Poll()
         current_ = -1;  // the player ended by itself; the row runs on by its count
         searchUntil_ = 0;
     }
-    if (current_ > 0 && !window_ && now < searchUntil_ && FindExternalPlayer(1))
+    // During the first seconds the window manager may still raise the new
+    // window over ours as it maps it: the place is kept until then.
+    if (current_ > 0 && now < searchUntil_ && (window_ || FindExternalPlayer(1)))
         PlaceBelowMainWindow();
     for (auto it = closing_.begin(); it != closing_.end();) {
         if (s_.processes.HasEnded(it->pid)) {

@@ -48,6 +48,9 @@ public:
     static constexpr std::uint64_t kSearchMs = 5000;      // window search after a start
     static constexpr std::uint64_t kCloseGraceMs = 3000;  // a closed player's time to exit
     static constexpr std::uint64_t kSynthCloseMs = 1000;  // the message window's time to go
+    // The message window is looked for in the first counted seconds, not
+    // only the first: the player may start later than our first second.
+    static constexpr int kSynthWatchSeconds = 3;
 
     // Starts the current row in the external player, in the strip view.
     void PlayThroughExternalPlayer();
@@ -73,7 +76,8 @@ public:
     // front near the end. False when the tick ends here (the row went to the
     // media control, or that hand-over is under way).
     bool CountStripSecond(TGauge &progress);
-    // Once a second: retries the window search after a start, reaps players
+    // Once a second: retries the window search after a start (and keeps the
+    // window found below the main window meanwhile), reaps players
     // that ended and terminates closed ones that did not.
     void Poll();
 
@@ -107,6 +111,7 @@ private:
     std::uint64_t searchUntil_ = 0;
     XWindow synthClosing_ = 0;     // message window asked to close
     std::uint64_t synthClosingSince_ = 0;
+    XWindow synthIgnored_ = 0;     // message window that stayed: left alone
     std::vector<Closing> closing_;
 };
 

@@ -212,6 +212,11 @@ TEST_F(ExternalPlayerControlTest, TheSynthesizersMessageHandsTheRowToTheMediaCon
     clock.ms += 1000;
     EXPECT_TRUE(control.CountStripSecond(form.Gauge1));
     EXPECT_EQ(1, form.Gauge1.Progress);
+    windows.Remove(52);  // going later by itself changes nothing
+    clock.ms += 1000;
+    EXPECT_TRUE(control.CountStripSecond(form.Gauge1));
+    EXPECT_EQ(2, form.Gauge1.Progress);
+    EXPECT_EQ(std::vector<XWindow> {52}, std::vector<XWindow>(windows.closeRequests.end() - 1, windows.closeRequests.end()));
     EXPECT_TRUE(host.log.empty() || host.log.back() != "PlayThroughMediaControl");
 }
 
