@@ -1,6 +1,6 @@
 #include "app/ExternalPlayerSettings.h"
 
-#include <sys/stat.h>
+#include "core/SameFile.h"
 
 namespace quaverly {
 
@@ -23,15 +23,6 @@ void ExternalPlayerSettings::Restore()
 std::string ExternalPlayerSettings::ListValueName(int index)
 {
     return std::string("File Name ") + (index < 10 ? " " : "") + std::to_string(index);
-}
-
-bool ExternalPlayerSettings::SameFile(const std::string &a, const std::string &b)
-{
-    if (a == b)
-        return true;
-    struct stat sa {}, sb {};
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
-        && sa.st_ino == sb.st_ino;
 }
 
 std::vector<std::string> ExternalPlayerSettings::ReadList()

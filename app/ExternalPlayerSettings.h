@@ -31,8 +31,6 @@ public:
 
     // "File Name " and the number in two characters (" 0" ... "99").
     static std::string ListValueName(int index);
-    // Byte-equal, or both exist and are one file (device and inode).
-    static bool SameFile(const std::string &a, const std::string &b);
 
 private:
     Registry &registry_;
