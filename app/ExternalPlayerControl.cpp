@@ -209,8 +209,9 @@ bool ExternalPlayerControl::ForegroundIsFree(int mode)
     return !rect || rect->width() < screen.width() || rect->height() < screen.height();
 }
 
-bool ExternalPlayerControl::CountStripSecond(TGauge &progress)
+bool ExternalPlayerControl::CountStripSecond()
 {
+    TGauge &progress = form_.Gauge1;
     Poll();
     if (progress.Progress < kSynthWatchSeconds && CheckSynthMessage() != SynthCheck::None)
         return false;

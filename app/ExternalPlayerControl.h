@@ -7,6 +7,7 @@
 #include "app/ExternalPlayerSettings.h"
 #include "app/IChildProcesses.h"
 #include "core/IExternalPlayer.h"
+#include "core/IExternalPlayerPlayback.h"
 #include "app/IExternalPlayerHost.h"
 #include "app/IExternalWindows.h"
 #include "core/IMediaControl.h"
@@ -37,7 +38,7 @@ struct ExternalPlayerServices {
 // Only at exit (RestoreExternalPlayerSettings) does the control wait, bounded,
 // so that the player's settings go back only once no player can overwrite
 // them any more.
-class ExternalPlayerControl final : public IExternalPlayer {
+class ExternalPlayerControl final : public IExternalPlayer, public IExternalPlayerPlayback {
 public:
     explicit ExternalPlayerControl(ExternalPlayerServices services);
 
@@ -52,34 +53,22 @@ public:
     // only the first: the player may start later than our first second.
     static constexpr int kSynthWatchSeconds = 3;
 
-    // Starts the current row in the external player, in the strip view.
-    void PlayThroughExternalPlayer();
+    void PlayThroughExternalPlayer() override;
     void CloseExternalPlayer() override;
     // 1: find the player's window; 2: the synthesizer's message window shows:
     // close it and hand the row to the media control (true once handed);
     // 3: close the synthesizer's message window.
     bool FindExternalPlayer(int mode);
-    // 1: no other program is in front; 2: no other program fills the screen
-    // in front.
-    bool ForegroundIsFree(int mode);
+    bool ForegroundIsFree(int mode) override;
     void BackupExternalPlayerSettings() override;
     void RestoreExternalPlayerSettings() override;
     void ImportExternalPlayerList() override;
 
-    // The application was activated; and a mouse button was released over a
-    // strip button.
-    void OnApplicationActivated();
-    void sbNext3MouseUp();
-
-    // The position timer's second in the strip view: counts the second into
-    // the gauge, and closes the player early when a full-screen program is in
-    // front near the end. False when the tick ends here (the row went to the
-    // media control, or that hand-over is under way).
-    bool CountStripSecond(TGauge &progress);
-    // Once a second: retries the window search after a start (and keeps the
-    // window found below the main window meanwhile), reaps players
-    // that ended and terminates closed ones that did not.
-    void Poll();
+    void OnApplicationActivated() override;
+    void sbNext3MouseUp() override;
+    bool CountStripSecond() override;
+    // Also keeps the window found below the main window during the search.
+    void Poll() override;
 
     XWindow ExternalPlayerWindow() const { return window_; }
     pid_t CurrentPlayer() const { return current_; }

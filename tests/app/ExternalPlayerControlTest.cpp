@@ -193,11 +193,11 @@ TEST_F(ExternalPlayerControlTest, TheSynthesizersMessageHandsTheRowToTheMediaCon
     windows.windows[51].closesOnRequest = false;
     form.Gauge1.MaxValue = 10;
     form.Gauge1.Progress = 0;
-    EXPECT_FALSE(control.CountStripSecond(form.Gauge1));  // asked to close: not counted
+    EXPECT_FALSE(control.CountStripSecond());  // asked to close: not counted
     EXPECT_EQ(0, form.Gauge1.Progress);
     windows.Remove(51);
     clock.ms += 1000;
-    EXPECT_FALSE(control.CountStripSecond(form.Gauge1));
+    EXPECT_FALSE(control.CountStripSecond());
     EXPECT_EQ(ekMidiFallback, form.State.EngineKind);
     EXPECT_EQ("PlayThroughMediaControl", host.log.back());
     EXPECT_EQ((std::vector<XWindow> {51, 50}), windows.closeRequests);
@@ -208,13 +208,13 @@ TEST_F(ExternalPlayerControlTest, TheSynthesizersMessageHandsTheRowToTheMediaCon
     pid = StartRow();
     windows.Add(52, {"YAMAHA Softsynthesizer Player", std::uint32_t(pid)});
     windows.windows[52].closesOnRequest = false;
-    EXPECT_FALSE(control.CountStripSecond(form.Gauge1));
+    EXPECT_FALSE(control.CountStripSecond());
     clock.ms += 1000;
-    EXPECT_TRUE(control.CountStripSecond(form.Gauge1));
+    EXPECT_TRUE(control.CountStripSecond());
     EXPECT_EQ(1, form.Gauge1.Progress);
     windows.Remove(52);  // going later by itself changes nothing
     clock.ms += 1000;
-    EXPECT_TRUE(control.CountStripSecond(form.Gauge1));
+    EXPECT_TRUE(control.CountStripSecond());
     EXPECT_EQ(2, form.Gauge1.Progress);
     EXPECT_EQ(std::vector<XWindow> {52}, std::vector<XWindow>(windows.closeRequests.end() - 1, windows.closeRequests.end()));
     EXPECT_TRUE(host.log.empty() || host.log.back() != "PlayThroughMediaControl");
@@ -229,10 +229,10 @@ TEST_F(ExternalPlayerControlTest, StripSecondsAreCountedAndAFullScreenProgramClo
     form.Gauge1.MaxValue = 10;
     form.Gauge1.Progress = 0;
     for (int second = 1; second <= 7; ++second)
-        EXPECT_TRUE(control.CountStripSecond(form.Gauge1));
+        EXPECT_TRUE(control.CountStripSecond());
     EXPECT_EQ(7, form.Gauge1.Progress);
     EXPECT_TRUE(windows.closeRequests.empty());
-    EXPECT_TRUE(control.CountStripSecond(form.Gauge1));
+    EXPECT_TRUE(control.CountStripSecond());
     EXPECT_EQ(std::vector<XWindow> {50}, windows.closeRequests);
     EXPECT_EQ(8, form.Gauge1.Progress);
 }

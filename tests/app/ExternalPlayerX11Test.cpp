@@ -223,7 +223,7 @@ TEST_F(ExternalPlayerX11Test, TheSynthesizersMessageHandsTheRowToTheMediaControl
     form.Gauge1.MaxValue = 30;
     form.Gauge1.Progress = 0;
     ASSERT_TRUE(WaitFor([&] {
-        return !control_->CountStripSecond(form.Gauge1) && !host_->log.empty();
+        return !control_->CountStripSecond() && !host_->log.empty();
     }, 3000));
     EXPECT_EQ("PlayThroughMediaControl", host_->log.back());
     EXPECT_EQ(ekMidiFallback, form.State.EngineKind);
