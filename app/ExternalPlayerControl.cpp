@@ -20,6 +20,12 @@ ExternalPlayerControl::ExternalPlayerControl(ExternalPlayerServices services)
 {
 }
 
+bool ExternalPlayerControl::TakesMidiRow()
+{
+    return form_.sbLevel.Enabled && form_.sbLevel.Visible && state_.EngineKind == ekMidi
+        && (state_.UserWasIdle || ForegroundIsFree(1));
+}
+
 void ExternalPlayerControl::PlayThroughExternalPlayer()
 {
     std::string path, title;

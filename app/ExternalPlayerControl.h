@@ -53,6 +53,7 @@ public:
     // only the first: the player may start later than our first second.
     static constexpr int kSynthWatchSeconds = 3;
 
+    bool TakesMidiRow() override;
     void PlayThroughExternalPlayer() override;
     void CloseExternalPlayer() override;
     // 1: find the player's window; 2: the synthesizer's message window shows:

@@ -10,6 +10,11 @@ namespace quaverly {
 class IExternalPlayerPlayback {
 public:
     virtual ~IExternalPlayerPlayback() = default;
+    // The routing rule for the current row: the external-MIDI mode is on and
+    // available, the row is MIDI, and the user was idle at the last close or
+    // no other program is in front now. Otherwise the row plays silently in
+    // the media control.
+    virtual bool TakesMidiRow() = 0;
     // Starts the current row in the external player and shows the strip; a
     // row that cannot be measured gets the unplayable message instead.
     virtual void PlayThroughExternalPlayer() = 0;
@@ -34,6 +39,7 @@ public:
 // so MIDI rows go to the media control.
 class TUnavailableExternalPlayerPlayback final : public IExternalPlayerPlayback {
 public:
+    bool TakesMidiRow() override { return false; }
     void PlayThroughExternalPlayer() override {}
     bool ForegroundIsFree(int) override { return false; }
     bool CountStripSecond() override { return true; }

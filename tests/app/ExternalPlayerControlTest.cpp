@@ -300,3 +300,37 @@ TEST_F(ExternalPlayerControlTest, ActivationIsRememberedOnlyInTheStripUntilAStri
     control.sbNext3MouseUp();
     EXPECT_FALSE(control.StripActivated());
 }
+
+TEST_F(ExternalPlayerControlTest, MidiRowsGoToThePlayerWhileTheUserIsIdleToTheMediaControlOtherwiseAndBack)
+{
+    form.sbLevel.Enabled = form.sbLevel.Visible = true;
+    form.State.EngineKind = ekMidi;
+    windows.Add(60, {"Editor", 77});
+    EXPECT_TRUE(control.TakesMidiRow());  // nothing in front
+    StartRow();
+    PlayerShowsWindow(50, control.CurrentPlayer());
+    control.Poll();
+
+    // The row ends while the user works in another program.
+    windows.foreground = 60;
+    control.CloseExternalPlayer();
+    EXPECT_FALSE(form.State.UserWasIdle);
+    EXPECT_FALSE(control.TakesMidiRow());  // the next MIDI row plays silently
+
+    // A row later the user has left the editor: the player again.
+    windows.foreground = 0;
+    EXPECT_TRUE(control.TakesMidiRow());
+    // Idle at the close counts even when someone is in front at the start.
+    control.CloseExternalPlayer();
+    EXPECT_TRUE(form.State.UserWasIdle);
+    windows.foreground = 60;
+    EXPECT_TRUE(control.TakesMidiRow());
+
+    form.State.UserWasIdle = false;
+    windows.foreground = 0;
+    form.State.EngineKind = ekMediaControl;
+    EXPECT_FALSE(control.TakesMidiRow());
+    form.State.EngineKind = ekMidi;
+    form.sbLevel.Visible = false;  // the mode is off
+    EXPECT_FALSE(control.TakesMidiRow());
+}
