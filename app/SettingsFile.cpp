@@ -35,14 +35,6 @@ void SetLine(std::vector<std::string> &lines, std::size_t index, std::string tex
 
 }  // namespace
 
-std::string SettingsPathFor(const std::string &executablePath)
-{
-    const auto slash = executablePath.rfind('/');
-    const auto dot = executablePath.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-    return (hasExtension ? executablePath.substr(0, dot) : executablePath) + ".ini";
-}
-
 TSettingsFile::TSettingsFile(std::string path, TFormModel &form, TSchedule &schedule, IWindowPlacement &placement)
     : path_(std::move(path)), form_(form), state_(form.State), schedule_(schedule), placement_(placement)
 {

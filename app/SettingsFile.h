@@ -39,8 +39,4 @@ private:
     bool toldWriteFailure_ = false;
 };
 
-// The settings file of an executable: its path with ".ini" in place of the
-// extension, or with ".ini" appended when the file name has none.
-std::string SettingsPathFor(const std::string &executablePath);
-
 }  // namespace quaverly

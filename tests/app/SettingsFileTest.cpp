@@ -62,14 +62,6 @@ protected:
     std::unique_ptr<Start> start;
 };
 
-TEST(SettingsPathTest, ExtensionIsReplacedOrIniAppended)
-{
-    EXPECT_EQ("/opt/q/quaverly.ini", SettingsPathFor("/opt/q/quaverly"));
-    EXPECT_EQ("/opt/q/player.ini", SettingsPathFor("/opt/q/player.exe"));
-    EXPECT_EQ("/opt/q.d/quaverly.ini", SettingsPathFor("/opt/q.d/quaverly"));
-    EXPECT_EQ("/opt/q/.quaverly.ini", SettingsPathFor("/opt/q/.quaverly"));
-}
-
 TEST_F(SettingsFileTest, MissingFileKeepsTheBuiltInValuesAndWritesNothing)
 {
     Start s(path);
