@@ -187,7 +187,6 @@ void TMainForm::PlaySingleFile()
     row.Caption = services_.Playlist.DisplayNameOf(path);
     row.SubItems.push_back(path);
     form_.MList.Items.push_back(std::move(row));
-    ++form_.MList.Revision;
 
     state_.CurrentIndex = 0;
     state_.EngineKind = services_.Controller.ChooseEngine(path);

@@ -58,7 +58,7 @@ void TPlaylist::SetTitleToMax() { TitleColumn().Width = TitleColumn().MaxWidth; 
 void TPlaylist::SelectRow(int index)
 {
     if (index >= 0 && index < form_.MList.Count())
-        form_.MList.Items[size_t(index)].Selected = true;
+        form_.MList.Items.Select(size_t(index));
 }
 
 void TPlaylist::ScrollIntoView(int index)
@@ -104,28 +104,28 @@ std::vector<int> TPlaylist::SortByTitle()
     std::vector<int> order = TitleOrder(titles);
     // The rows are moved into their places in the list itself, cycle by
     // cycle, so a long list needs no second copy of its rows.
+    std::vector<TListItem> &rows = list.Items.EditAll();
     std::vector<bool> placed(order.size(), false);
     for (size_t i = 0; i < order.size(); ++i) {
         if (placed[i])
             continue;
-        TListItem held = std::move(list.Items[i]);
+        TListItem held = std::move(rows[i]);
         size_t at = i;
         for (;;) {
             placed[at] = true;
             const size_t from = size_t(order[at]);
             if (from == i)
                 break;
-            list.Items[at] = std::move(list.Items[from]);
+            rows[at] = std::move(rows[from]);
             at = from;
         }
-        list.Items[at] = std::move(held);
+        rows[at] = std::move(held);
     }
     int focused = -1;
     for (size_t i = 0; i < order.size() && list.ItemFocused >= 0; ++i)
         if (order[i] == list.ItemFocused)
             focused = int(i);
     list.ItemFocused = focused;
-    ChangedRows();
     return order;
 }
 
@@ -157,7 +157,6 @@ void TPlaylist::ShowCredit()
     f.MList.Items.push_back({});
     f.MList.Items.push_back({});
     f.MList.Items.push_back({CreditTitle, {"", "", CreditTime}, false});
-    ChangedRows();
 }
 
 void TPlaylist::LeaveCredit()

@@ -95,7 +95,6 @@ private:
     bool InProgramFolder(const std::string &path) const;
     std::string DefaultPlaylistName();
     std::string CopyNameInProgramFolder(const std::string &name);
-    void ChangedRows() { ++form_.MList.Revision; }
 
     TFormModel &form_;
     TMainState &state_;

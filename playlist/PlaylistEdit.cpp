@@ -143,7 +143,6 @@ void TPlaylist::AddFiles(const std::vector<std::string> &files)
                 row = list.Count();
                 list.Items.push_back({quaverly::DisplayNameOf(file), {file}, false});
                 state_.PlaylistDirty = true;
-                ChangedRows();
                 if (id)
                     rowOfFile.emplace(*id, row);
             }
@@ -202,8 +201,7 @@ void TPlaylist::pmDelClick()
         if (playing && state_.CurrentIndex >= 0 && state_.CurrentIndex < list.Count() &&
             !list.Items[size_t(state_.CurrentIndex)].SubItems.empty())
             playingPath = list.Items[size_t(state_.CurrentIndex)].SubItems[0];
-        std::erase_if(list.Items, [](const TListItem &item) { return item.Selected; });
-        ChangedRows();
+        list.Items.EraseIf([](const TListItem &item) { return item.Selected; });
     }
 
     if (list.Count() == 0) {

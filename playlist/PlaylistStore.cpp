@@ -40,7 +40,6 @@ bool TPlaylist::ReadPlaylist()
     if (content.Repaired)
         state_.PlaylistDirty = true;
     list.Items = std::move(content.Rows);
-    ChangedRows();
 
     // Rows whose folder cannot be seen alone do not make a usable list.
     if (list.Count() > content.Unavailable) {
@@ -105,7 +104,7 @@ void TPlaylist::SavePlaylist()
     }
     if (!written) {
         state_.PlaylistDirty = false;
-        const std::string bytes = EncodeM3u(form_.MList.Items, header);
+        const std::string bytes = EncodeM3u(form_.MList.Items.All(), header);
         if (state_.PlaylistPath.empty())
             state_.PlaylistPath = DefaultPlaylistName();
         if (!files_.WriteAtomic(state_.PlaylistPath, bytes)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -50,6 +51,73 @@ struct TListItem {
 
 static_assert(std::is_nothrow_move_constructible_v<TListItem> && std::is_nothrow_move_assignable_v<TListItem>);
 
+// The rows of the list view. Reading is free; every change of a row goes
+// through a method that marks the rows for refresh, so a view that mirrors
+// them sees the change at its next look, whoever made it, and no writer has
+// to remember to report it. Selection marks alone change without that mark
+// (TSelectionFlag counts them), so selecting never rebuilds the rows.
+class TListRows {
+public:
+    TListRows() = default;
+    TListRows &operator=(std::vector<TListItem> rows)
+    {
+        rows_ = std::move(rows);
+        Touch();
+        return *this;
+    }
+
+    std::size_t size() const { return rows_.size(); }
+    bool empty() const { return rows_.empty(); }
+    const TListItem &operator[](std::size_t i) const { return rows_[i]; }
+    const TListItem &back() const { return rows_.back(); }
+    std::vector<TListItem>::const_iterator begin() const { return rows_.begin(); }
+    std::vector<TListItem>::const_iterator end() const { return rows_.end(); }
+    const std::vector<TListItem> &All() const { return rows_; }
+
+    // Changes; each marks the rows for refresh.
+    void push_back(TListItem row)
+    {
+        rows_.push_back(std::move(row));
+        Touch();
+    }
+    void clear()
+    {
+        rows_.clear();
+        Touch();
+    }
+    void reserve(std::size_t n) { rows_.reserve(n); }
+    // Row i to change in place (its caption or sub-items, a measured duration).
+    TListItem &Edit(std::size_t i)
+    {
+        Touch();
+        return rows_[i];
+    }
+    // Every row, for changes of many at once (sorting).
+    std::vector<TListItem> &EditAll()
+    {
+        Touch();
+        return rows_;
+    }
+    template <class Pred>
+    std::size_t EraseIf(Pred pred)
+    {
+        const std::size_t n = std::erase_if(rows_, pred);
+        if (n > 0)
+            Touch();
+        return n;
+    }
+    // A selection mark alone.
+    void Select(std::size_t i, bool on = true) { rows_[i].Selected = on; }
+
+    // Grows with every change of the rows; compare it with an earlier value.
+    std::uint64_t Revision() const { return revision_; }
+
+private:
+    void Touch() { ++revision_; }
+    std::vector<TListItem> rows_;
+    std::uint64_t revision_ = 0;
+};
+
 struct TListColumn {
     int Width = 0;
     int MinWidth = 0;
@@ -60,14 +128,12 @@ struct TListColumn {
 // layer mirrors it into the real widget after each handler, so the rows live
 // here and nowhere else.
 struct TListViewModel {
-    std::vector<TListItem> Items;
+    TListRows Items;
     std::vector<TListColumn> Columns;
     int ItemFocused = -1;        // row with the focus rectangle, -1 for none
     int ScrollRequest = -1;      // row to scroll into view at the next mirror, -1 for none
     bool Enabled = true;
     bool Focused = false;        // keyboard focus requested for the list
-    int Revision = 0;            // bumped by every change of Items, so the view knows to refresh
-    // Selection marks need no such bump: TSelectionFlag counts their changes.
 
     int Count() const { return int(Items.size()); }
     int SelCount() const
@@ -87,14 +153,13 @@ struct TListViewModel {
     }
     void ClearSelection()
     {
-        for (auto &item : Items)
-            item.Selected = false;
+        for (std::size_t i = 0; i < Items.size(); ++i)
+            Items.Select(i, false);
     }
     void Clear()
     {
         Items.clear();
         ItemFocused = -1;
-        ++Revision;
     }
 };
 

@@ -243,7 +243,7 @@ int Run(const std::string &folder, int runs, int argc, char **argv)
         // A handler changed the selection (one row picked): the view walks
         // the marks once.
         form.MList.ClearSelection();
-        form.MList.Items[size_t(rows / 2)].Selected = true;
+        form.MList.Items.Select(size_t(rows / 2));
         start = Clock::now();
         view->SyncFromModel();
         selectSyncs.push_back(Seconds(start));

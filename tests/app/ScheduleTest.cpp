@@ -245,7 +245,7 @@ TEST_F(ScheduleTest, PlayHourContinuesOrStartsTheSelectedRowOrARandomPlaylist)
 
     // Stopped, with a row selected other than the last played: that row.
     actions.StopPlayback();
-    form.MList.Items[2].Selected = true;
+    form.MList.Items.Select(2);
     actions.calls.clear();
     form.State.SchedulePass = true;
     TickAt(kDay, 11, 0, 0);

@@ -135,7 +135,7 @@ TEST_F(PlaylistEdit, UserCommandsWaitWhileConnecting)
     form.State.Connecting = true;
     form.State.Timer2Enabled = true;
     playlist.sbAddClick();
-    form.MList.Items[0].Selected = true;
+    form.MList.Items.Select(0);
     playlist.MListDblClick();
     EXPECT_EQ(1, dialogs.openCount);
     EXPECT_TRUE(form.State.Timer2Enabled);
@@ -148,7 +148,7 @@ TEST_F(PlaylistEdit, DoubleClickPlaysAndSwallowsTheReleaseOnThePlayingView)
     form.MList.ClearSelection();
     playlist.MListDblClick();
     EXPECT_TRUE(log.calls.empty());
-    form.MList.Items[1].Selected = true;
+    form.MList.Items.Select(1);
     form.VisPanel.Visible = true;
     playlist.MListDblClick();
     EXPECT_EQ((Strings{"PlaySelected", "PlayCurrentItem"}), log.calls);
@@ -204,7 +204,7 @@ TEST_F(PlaylistEdit, DeletingThePlayingRowPlaysTheRowTakingItsPlace)
 
     // The rows at the end: the new last row plays.
     StartPlaying(2);
-    form.MList.Items[1].Selected = true;
+    form.MList.Items.Select(1);
     playlist.pmDelClick();
     EXPECT_EQ((Strings{"a"}), Titles());
     EXPECT_EQ(0, form.State.CurrentIndex);
@@ -216,7 +216,8 @@ TEST_F(PlaylistEdit, DeletingOtherRowsKeepsPlayingAndFollowsThePlayingRow)
     form.sbNormal.Enabled = form.sbLevel.Enabled = true;
     StartPlaying(3);
     form.MList.ClearSelection();
-    form.MList.Items[0].Selected = form.MList.Items[1].Selected = true;
+    form.MList.Items.Select(0);
+    form.MList.Items.Select(1);
     playlist.pmDelClick();
     EXPECT_EQ((Strings{"c", "d"}), Titles());
     EXPECT_EQ(1, form.State.CurrentIndex);
@@ -232,7 +233,7 @@ TEST_F(PlaylistEdit, DeletingWithNothingSelectedOrOutsideTheNormalViewDoesNothin
     form.MList.ClearSelection();
     playlist.pmDelClick();
     EXPECT_EQ(2, form.MList.Count());
-    form.MList.Items[0].Selected = true;
+    form.MList.Items.Select(0);
     form.Gauge1.Top = 0;
     playlist.pmDelClick();
     EXPECT_EQ(2, form.MList.Count());
@@ -275,7 +276,7 @@ TEST_F(PlaylistEdit, RevealPutsTheSelectionBackOnTheCurrentRow)
     EXPECT_EQ(2, form.MList.ScrollRequest);
     // Another row selected: kept, unless a network item is connecting.
     form.MList.ClearSelection();
-    form.MList.Items[0].Selected = true;
+    form.MList.Items.Select(0);
     playlist.RevealCurrentItem();
     EXPECT_EQ(0, form.MList.FirstSelected());
     form.State.Connecting = true;

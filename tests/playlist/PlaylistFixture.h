@@ -64,7 +64,7 @@ public:
         log_.calls.push_back("PlayCurrentItem");
         auto &list = form_.MList;
         if (list.SelCount() == 0 && form_.State.NextIndex >= 0 && form_.State.NextIndex < list.Count())
-            list.Items[size_t(form_.State.NextIndex)].Selected = true;
+            list.Items.Select(size_t(form_.State.NextIndex));
         form_.State.CurrentIndex = list.FirstSelected();
         playedIndex = form_.State.CurrentIndex;
         form_.sbStop.Enabled = true;
@@ -245,7 +245,7 @@ protected:
     void StartPlaying(int row)
     {
         form.MList.ClearSelection();
-        form.MList.Items[size_t(row)].Selected = true;
+        form.MList.Items.Select(size_t(row));
         controller.PlayCurrentItem();
         log.calls.clear();
     }

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QSignalBlocker>
+#include <QSignalSpy>
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QImage>
@@ -41,7 +42,6 @@ protected:
         list.Items.clear();
         for (int i = 0; i < n; ++i)
             list.Items.push_back({"Song " + std::to_string(i), {"/m/" + std::to_string(i), "65", "1:05"}, false});
-        ++list.Revision;
         view.SyncFromModel();
     }
     TListViewModel list;
@@ -80,7 +80,6 @@ TEST_F(PlaylistViewWidget, IsAReportViewWithHiddenHeadersAndThirteenPixelRows)
 TEST_F(PlaylistViewWidget, DrawsGreenTextOnBlack)
 {
     list.Items = {{"HHHH 中文", {"/m/a", "5", "0:05"}, false}};
-    ++list.Revision;
     view.SyncFromModel();
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
@@ -98,7 +97,8 @@ TEST_F(PlaylistViewWidget, SelectionIsMirroredBothWays)
     Rows(6);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    list.Items[1].Selected = list.Items[2].Selected = list.Items[4].Selected = true;
+    for (size_t row : {1, 2, 4})
+        list.Items.Select(row);
     view.SyncFromModel();
     EXPECT_EQ(3, view.selectionModel()->selectedRows().size());
     EXPECT_TRUE(view.selectionModel()->isRowSelected(4, {}));
@@ -131,7 +131,7 @@ TEST_F(PlaylistViewWidget, SelectionWrittenAfterTheUsersClickIsNotLeftStale)
     Rows(6);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    list.Items[1].Selected = true;
+    list.Items.Select(1);
     view.SyncFromModel();
     ASSERT_EQ((std::vector<int>{1}), SelectedRowsOf(view));
 
@@ -141,16 +141,17 @@ TEST_F(PlaylistViewWidget, SelectionWrittenAfterTheUsersClickIsNotLeftStale)
                       view.visualRect(view.model()->index(4, 0)).center());
     ASSERT_TRUE(list.Items[4].Selected);
     list.ClearSelection();
-    list.Items[1].Selected = true;
+    list.Items.Select(1);
     view.SyncFromModel();
     EXPECT_EQ((std::vector<int>{1}), SelectedRowsOf(view));
 
     // Marks moved with their rows (a sort) without a row-count change.
-    std::swap(list.Items[1], list.Items[5]);
+    std::vector<TListItem> &rows = list.Items.EditAll();
+    std::swap(rows[1], rows[5]);
     view.SyncFromModel();
     EXPECT_EQ((std::vector<int>{5}), SelectedRowsOf(view));
 
-    // Rows replaced by the same number of new ones, without a revision bump.
+    // Rows replaced by the same number of new ones.
     list.Items = {{"n0", {"/n0"}, false}, {"n1", {"/n1"}, false}, {"n2", {"/n2"}, true},
                   {"n3", {"/n3"}, false}, {"n4", {"/n4"}, false}, {"n5", {"/n5"}, false}};
     view.SyncFromModel();
@@ -160,7 +161,7 @@ TEST_F(PlaylistViewWidget, SelectionWrittenAfterTheUsersClickIsNotLeftStale)
 TEST_F(PlaylistViewWidget, SyncWithoutAChangeLeavesTheWidgetsSelectionAlone)
 {
     Rows(5);
-    list.Items[0].Selected = true;
+    list.Items.Select(0);
     view.SyncFromModel();
     // A selection the widget has but the model was not told of (signals
     // blocked): a sync with nothing changed must not walk the rows and
@@ -172,7 +173,7 @@ TEST_F(PlaylistViewWidget, SyncWithoutAChangeLeavesTheWidgetsSelectionAlone)
     }
     view.SyncFromModel();
     EXPECT_EQ((std::vector<int>{0, 3}), SelectedRowsOf(view));
-    list.Items[2].Selected = true;
+    list.Items.Select(2);
     view.SyncFromModel();
     EXPECT_EQ((std::vector<int>{0, 2}), SelectedRowsOf(view));
 }
@@ -215,13 +216,42 @@ TEST_F(PlaylistViewWidget, AHundredThousandRowsScrollWithoutAWidgetPerRow)
     const int bottomRow = view.rowAt(view.viewport()->height() - 2);
     EXPECT_GE(bottomRow, 99990);
     EXPECT_LT(view.findChildren<QWidget *>().size(), 40);
-    list.Items[99998].Selected = true;
-    list.Items[5].Selected = true;
+    list.Items.Select(99998);
+    list.Items.Select(5);
     view.SyncFromModel();
     EXPECT_EQ(2, view.selectionModel()->selectedRows().size());
     // A few rows fit without a scroll bar.
     Rows(4);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !view.verticalScrollBar()->isVisible(); }, 2000));
+}
+
+TEST_F(PlaylistViewWidget, ARowWrittenThroughTheModelIsRedrawnAtTheNextMirrorAndASelectionAloneIsNot)
+{
+    Rows(3);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QSignalSpy resets(view.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy changes(view.model(), &QAbstractItemModel::dataChanged);
+    const auto told = [&] { return resets.count() + changes.count(); };
+
+    // A duration measured while the row plays, as the controller writes it.
+    list.Items.Edit(1).SubItems = {"/m/1", "200", "3:20"};
+    view.SyncFromModel();
+    EXPECT_GT(told(), 0);
+    EXPECT_EQ("3:20", view.model()->data(view.model()->index(1, 3)).toString().toStdString());
+
+    int before = told();
+    list.Items.EraseIf([](const TListItem &row) { return row.Caption == "Song 0"; });
+    view.SyncFromModel();
+    EXPECT_GT(told(), before);
+    EXPECT_EQ(2, view.model()->rowCount());
+
+    // Selecting is mirrored without rebuilding the rows.
+    before = told();
+    list.Items.Select(1);
+    view.SyncFromModel();
+    EXPECT_EQ(before, told());
+    EXPECT_TRUE(view.selectionModel()->isRowSelected(1, {}));
 }
 
 // The playlist handlers driving the real view, as the main window wires them.

@@ -124,10 +124,10 @@ void TPlaylistView::SyncFromModel()
     // The main window syncs after every event, mouse moves included: rows
     // and selection are mirrored only when they changed, so that an event
     // costs nothing per row.
-    const bool rowsChanged = seenRevision_ != list_.Revision || seenCount_ != list_.Count();
+    const bool rowsChanged = seenRevision_ != list_.Items.Revision() || seenCount_ != list_.Count();
     if (rowsChanged) {
         model_->Reset();
-        seenRevision_ = list_.Revision;
+        seenRevision_ = list_.Items.Revision();
         seenCount_ = list_.Count();
     }
     for (int c = 0; c < kColumns; ++c) {
@@ -182,7 +182,7 @@ void TPlaylistView::TakeSelectionFromWidget()
     for (const QItemSelectionRange &range : selection)
         for (int row = range.top(); row <= range.bottom(); ++row)
             if (row >= 0 && row < list_.Count())
-                list_.Items[size_t(row)].Selected = true;
+                list_.Items.Select(size_t(row));
     const QModelIndex current = selectionModel()->currentIndex();
     list_.ItemFocused = current.isValid() ? current.row() : -1;
     // The widget shows this selection already.

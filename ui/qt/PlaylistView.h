@@ -45,7 +45,7 @@ public:
 
     explicit TPlaylistView(TListViewModel &list, QWidget *parent = nullptr);
 
-    // Mirrors the model into the widget: rows (when Revision or the row count
+    // Mirrors the model into the widget: rows (when their revision or count
     // changed), column widths, selection (when a mark changed), focus row, enabled state, a pending scroll request
     // (consumed) and a pending focus request (consumed).
     void SyncFromModel();
@@ -73,7 +73,7 @@ private:
     TListViewQtModel *model_;
     QMenu *popupMenu_;
     QAction *pmDel_;
-    int seenRevision_ = -1;
+    std::uint64_t seenRevision_ = UINT64_MAX;
     int seenCount_ = -1;
     std::uint64_t seenSelection_ = 0;  // TSelectionFlag::Changes() when the selection was last mirrored
     bool syncing_ = false;
