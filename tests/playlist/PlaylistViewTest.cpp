@@ -6,9 +6,12 @@
 #include <QImage>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTest>
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 
 #include "PlaylistFixture.h"
 #include "ui/qt/PlaylistView.h"
@@ -252,6 +255,81 @@ TEST_F(PlaylistViewWidget, ARowWrittenThroughTheModelIsRedrawnAtTheNextMirrorAnd
     view.SyncFromModel();
     EXPECT_EQ(before, told());
     EXPECT_TRUE(view.selectionModel()->isRowSelected(1, {}));
+}
+
+// The track and the handle of a scroll bar, where its style puts them.
+std::pair<QRect, QRect> TrackAndHandle(QScrollBar *bar)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.upsideDown = bar->invertedAppearance();
+    QStyle *style = bar->style();
+    return {style->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, bar),
+            style->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar)};
+}
+
+// The rows of the track drawn darker than its lightest row: where a user
+// sees the handle.
+std::pair<int, int> DarkRowsOfTrack(QScrollBar *bar)
+{
+    const QImage image = bar->grab().toImage();
+    const QRect track = TrackAndHandle(bar).first;
+    const int x = track.center().x();
+    int lightest = 0;
+    for (int y = track.top(); y <= track.bottom(); ++y)
+        lightest = std::max(lightest, qGray(image.pixel(x, y)));
+    int first = -1, last = -1;
+    for (int y = track.top(); y <= track.bottom(); ++y) {
+        if (qGray(image.pixel(x, y)) < lightest - 24) {
+            first = first < 0 ? y : first;
+            last = y;
+        }
+    }
+    return {first, last};
+}
+
+TEST_F(PlaylistViewWidget, TheScrollBarShowsItsHandleWhereItIsAndDraggingItUpScrollsUp)
+{
+    // Eight rows in the 72-pixel panel: the short track of the normal view.
+    Rows(8);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QScrollBar *bar = view.verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    ASSERT_EQ(0, bar->value());
+
+    // At the top the handle is the dark part at the top of the track.
+    auto [track, handle] = TrackAndHandle(bar);
+    EXPECT_EQ(track.top(), handle.top());
+    auto [first, last] = DarkRowsOfTrack(bar);
+    EXPECT_EQ(handle.top(), first);
+    EXPECT_EQ(handle.bottom(), last);
+
+    // At the end, the dark part at the bottom.
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    ASSERT_EQ(bar->maximum(), bar->value());
+    std::tie(track, handle) = TrackAndHandle(bar);
+    EXPECT_EQ(track.bottom(), handle.bottom());
+    std::tie(first, last) = DarkRowsOfTrack(bar);
+    EXPECT_EQ(handle.top(), first);
+    EXPECT_EQ(handle.bottom(), last);
+
+    // Dragging the dark part up scrolls the list up.
+    const QPoint grip(handle.center().x(), (first + last) / 2);
+    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grip.x(), track.top()), bar->mapToGlobal(QPointF(grip.x(), track.top())),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(grip.x(), track.top()));
+    EXPECT_EQ(0, bar->value());
+    EXPECT_EQ(0, view.rowAt(1));
 }
 
 // The playlist handlers driving the real view, as the main window wires them.

@@ -6,7 +6,10 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
 
 namespace quaverly {
@@ -27,6 +30,37 @@ public:
         QStyleOptionViewItem plain(option);
         plain.state &= ~QStyle::State_HasFocus;
         QStyledItemDelegate::paint(painter, plain, index);
+    }
+};
+// The list's scroll bar with a plain light track and a darker, raised
+// handle. In a track as short as the 72-pixel panel gives, the style's own
+// light handle and its darker, outlined rest of the track read the other way
+// round: the rest looked like the handle, so the bar seemed to run upside
+// down and dragging "it" scrolled the wrong way.
+class TListScrollBarStyle final : public QProxyStyle {
+public:
+    static constexpr QRgb TrackColour = 0xFFF0F0F0u;
+    static constexpr QRgb HandleColour = 0xFFA8A8A8u;
+    static constexpr QRgb HandleEdgeColour = 0xFF686868u;
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                            const QWidget *widget) const override
+    {
+        const auto *bar = qstyleoption_cast<const QStyleOptionSlider *>(option);
+        if (control != CC_ScrollBar || !bar) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        // The arrows as the style draws them; the track and the handle here.
+        QStyleOptionSlider arrows(*bar);
+        arrows.subControls = bar->subControls & (SC_ScrollBarAddLine | SC_ScrollBarSubLine);
+        QProxyStyle::drawComplexControl(control, &arrows, painter, widget);
+        painter->fillRect(subControlRect(control, bar, SC_ScrollBarGroove, widget), QColor::fromRgb(TrackColour));
+        const QRect handle = subControlRect(control, bar, SC_ScrollBarSlider, widget);
+        if ((bar->subControls & SC_ScrollBarSlider) && handle.isValid() && bar->maximum > bar->minimum) {
+            painter->fillRect(handle, QColor::fromRgb(HandleEdgeColour));
+            painter->fillRect(handle.adjusted(1, 1, -1, -1), QColor::fromRgb(HandleColour));
+        }
     }
 };
 }  // namespace
@@ -84,6 +118,10 @@ TPlaylistView::TPlaylistView(TListViewModel &list, QWidget *parent)
     setCornerButtonEnabled(false);
     setTabKeyNavigation(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The style object lives as long as the view, which outlives its bar.
+    auto *barStyle = new TListScrollBarStyle;
+    barStyle->setParent(this);
+    verticalScrollBar()->setStyle(barStyle);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setContextMenuPolicy(Qt::NoContextMenu);
