@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <unordered_set>
 
 #include "core/PathText.h"
 
@@ -50,8 +49,9 @@ struct TLine {
 };
 
 // The paths accepted so far: texts the same by SamePathText, and texts
-// naming the same existing file, are one path. An open-addressing table of line numbers
-// (no allocation per path, O(1) probes) and a set of file identities.
+// naming the same existing file, are one path. Two open-addressing tables
+// of line numbers, one by text and one by file identity: no allocation per
+// path, and O(1) probes.
 class TAcceptedPaths {
 public:
     explicit TAcceptedPaths(const std::vector<TLine> &lines) : lines_(lines)
@@ -59,32 +59,37 @@ public:
         size_t capacity = 16;
         while (capacity < lines.size() * 2)
             capacity *= 2;
-        slots_.assign(capacity, Empty);
+        byText_.assign(capacity, Empty);
+        byFile_.assign(capacity, Empty);
     }
     // Adds line `index` unless the same path is there; tells whether it was
-    // added. At most every line is added, so the table stays at most half full.
+    // added. At most every line is added, so each table stays at most half full.
     bool Insert(uint32_t index)
     {
         const TLine &line = lines_[index];
-        const size_t mask = slots_.size() - 1;
+        const size_t mask = byText_.size() - 1;
         // Only URLs need a key of their own; a local path is its own key.
         const size_t hash = IsUrl(line.Text) ? std::hash<std::string>()(PathKey(line.Text))
                                              : std::hash<std::string_view>()(line.Text);
-        size_t i = hash & mask;
-        for (; slots_[i] != Empty; i = (i + 1) & mask)
-            if (SamePathText(lines_[slots_[i]].Text, line.Text))
+        size_t t = hash & mask;
+        for (; byText_[t] != Empty; t = (t + 1) & mask)
+            if (SamePathText(lines_[byText_[t]].Text, line.Text))
                 return false;
-        if (line.Id && !ids_.insert(*line.Id).second)
-            return false;
-        slots_[i] = index;
+        size_t f = 0;
+        if (line.Id) {
+            for (f = TFileIdHash()(*line.Id) & mask; byFile_[f] != Empty; f = (f + 1) & mask)
+                if (lines_[byFile_[f]].Id == line.Id)
+                    return false;
+            byFile_[f] = index;
+        }
+        byText_[t] = index;
         return true;
     }
 
 private:
     static constexpr uint32_t Empty = UINT32_MAX;
     const std::vector<TLine> &lines_;
-    std::vector<uint32_t> slots_;
-    std::unordered_set<TFileId, TFileIdHash> ids_;
+    std::vector<uint32_t> byText_, byFile_;
 };
 
 // The row of an "#EXTINF:" line and the path line after it.
