@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <optional>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "PlaylistFixture.h"
 #include "playlist/TitleOrder.h"
 
 namespace quaverly {
@@ -76,19 +79,49 @@ TEST(TitleOrder, LocalesWithoutCollationRulesGetTheAsciiOrder)
     }
 }
 
+// Points LOCPATH at a folder for one test and puts the old value back.
+class LocalePath {
+public:
+    explicit LocalePath(const std::string &folder)
+    {
+        if (const char *old = std::getenv("LOCPATH"))
+            old_ = old;
+        ::setenv("LOCPATH", folder.c_str(), 1);
+    }
+    ~LocalePath()
+    {
+        if (old_)
+            ::setenv("LOCPATH", old_->c_str(), 1);
+        else
+            ::unsetenv("LOCPATH");
+    }
+
+private:
+    std::optional<std::string> old_;
+};
+
 TEST(TitleOrder, CollatingLocaleOrdersAsStrcollDoes)
 {
-    const char *collating = nullptr;
-    for (const char *name : {"zh_CN.UTF-8", "en_US.UTF-8", "de_DE.UTF-8", "en_GB.UTF-8"}) {
-        CollateLocale probe(name);
-        if (probe.ok()) {
+    // A locale with collation rules: an installed one, else en_US.UTF-8
+    // compiled from the system's locale sources into a temporary folder.
+    std::string collating;
+    for (const char *name : {"zh_CN.UTF-8", "en_US.UTF-8", "de_DE.UTF-8", "en_GB.UTF-8"})
+        if (collating.empty() && CollateLocale(name).ok())
             collating = name;
-            break;
-        }
+    test::PlaylistTempFolder folder;
+    std::optional<LocalePath> path;
+    if (collating.empty()) {
+        const std::string command = "localedef -i en_US -f UTF-8 '" + folder / "en_US.UTF-8" + "' >/dev/null 2>&1";
+        (void)std::system(command.c_str());
+        path.emplace(folder.path());
+        if (CollateLocale("en_US.UTF-8").ok())
+            collating = "en_US.UTF-8";
     }
-    if (!collating)
-        GTEST_SKIP() << "no locale with collation rules is installed";
-    CollateLocale locale(collating);
+    if (collating.empty())
+        GTEST_SKIP() << "no locale with collation rules, and none could be made";
+    CollateLocale locale(collating.c_str());
+    ASSERT_TRUE(locale.ok());
+    ASSERT_LT(std::strcoll("a", "B"), 0) << collating << " collates by rules";
     const std::vector<int> order = OrderOf(kTitles);
     ASSERT_EQ(kTitles.size(), order.size());
     for (size_t k = 1; k < order.size(); ++k) {
