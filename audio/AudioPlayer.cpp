@@ -1,5 +1,7 @@
 #include "audio/AudioPlayer.h"
 
+#include <utility>
+
 #include "audio/ByteTime.h"
 #include "audio/PlayerWindow.h"
 #include "audio/StreamTitle.h"
@@ -62,6 +64,16 @@ TAudioPlayer::TAudioPlayer(IDialogs *dialogs, std::string libraryFolder, QObject
 
 TAudioPlayer::~TAudioPlayer()
 {
+    // Nothing is told any more: the owner is going away, and what it
+    // handled these events with may be gone already.
+    OnPlayEnd = nullptr;
+    OnNewFFTData = nullptr;
+    OnGetMeta = nullptr;
+    OnDownloaded = nullptr;
+    // A URL still connecting is waited for (the library bounds the wait)
+    // while the library that connects it is still loaded.
+    SupersedeUrlOpen();
+    connector_.Finish();
     if (playerState_ == psPlaying)
         Stop();
     // Deliver what the library threads already posted, while the channel
@@ -82,6 +94,15 @@ TAudioPlayer::~TAudioPlayer()
     window_.reset();
     windows_.reset();
     lib_.Unload();
+}
+
+void TAudioPlayer::SetOnNewFFTData(std::function<void(const quaverly::TBandOut &)> handler)
+{
+    if (!handler) {
+        OnNewFFTData = nullptr;
+        return;
+    }
+    OnNewFFTData = [handler = std::move(handler)](TAudioPlayer &, TBandOut &bands) { handler(bands); };
 }
 
 void TAudioPlayer::Message(const char *text)
@@ -122,8 +143,9 @@ bool TAudioPlayer::Open(const std::string &fileName)
         Message(TextNotReady);
         return false;
     }
+    SupersedeUrlOpen();
     if (IsStreamUrl(fileName))
-        return OpenUrl(fileName);
+        return OpenUrlNow(fileName);
 
     TStreamInfo info;
     if (!GetStreamInfo(fileName, info))
@@ -173,29 +195,74 @@ std::int32_t TAudioPlayer::ChannelLengthMs() const
     return LibrarySecondsToMs(lib_.ChannelBytes2Seconds(channel_, length));
 }
 
-bool TAudioPlayer::OpenUrl(const std::string &url)
+std::uint64_t TAudioPlayer::CreateUrlChannel(const TPlayerLibrary &lib, bool wma, const std::string &url)
 {
-    TStreamInfo info;
-    info.FileName = url;
-    info.BitsPerSample = 0;
-
-    ReleaseChannel();
-    const std::string ext = UrlExtension(url);
-    if (ext == ".WMA")
-        return false;
-
-    if ((channel_ = lib_.StreamCreateURL(url.c_str(), 0, BASS_STREAM_BLOCK, nullptr, nullptr)) != 0)
-        channelKind_ = ckStream;
-    if (channel_ == 0 && wmaReady_) {
+    if (UrlExtension(url) == ".WMA")
+        return 0;
+    if (const DWORD channel = lib.StreamCreateURL(url.c_str(), 0, BASS_STREAM_BLOCK, nullptr, nullptr))
+        return std::uint64_t(channel) | (std::uint64_t(ckStream) << 32);
+    if (wma) {
         std::string wmaUrl = url;
         if (wmaUrl.starts_with("http://"))
             wmaUrl = "mms://" + wmaUrl.substr(7);
-        if ((channel_ = lib_.WmaStreamCreateFile(FALSE, wmaUrl.c_str(), 0, 0, 4)) != 0)
-            channelKind_ = ckWmaStream;
+        if (const DWORD channel = lib.WmaStreamCreateFile(FALSE, wmaUrl.c_str(), 0, 0, 4))
+            return std::uint64_t(channel) | (std::uint64_t(ckWmaStream) << 32);
     }
-    if (channel_ == 0)
-        return false;
+    return 0;
+}
 
+void TAudioPlayer::FreeUrlChannel(std::uint64_t made)
+{
+    if (made != 0 && lib_.Loaded())
+        lib_.StreamFree(DWORD(made & 0xFFFFFFFFu));
+}
+
+void TAudioPlayer::OpenUrl(const std::string &url, std::function<void(bool)> done)
+{
+    Close();
+    // The worker uses copies of the library's entry points only.
+    const TPlayerLibrary *lib = &lib_;
+    const bool wma = wmaReady_;
+    const bool ready = playerReady_;
+    pendingDone_ = std::move(done);
+    connector_.Start(
+        [lib, wma, ready, url] { return ready ? CreateUrlChannel(*lib, wma, url) : 0; },
+        [this, url](std::uint64_t made) {
+            auto done = std::exchange(pendingDone_, nullptr);
+            const bool opened = FinishUrlOpen(url, made);
+            if (done)
+                done(opened);
+        },
+        [this](std::uint64_t made) { FreeUrlChannel(made); });
+}
+
+void TAudioPlayer::SupersedeUrlOpen()
+{
+    if (!connector_.Pending())
+        return;
+    connector_.Cancel();
+    if (auto done = std::exchange(pendingDone_, nullptr))
+        done(false);
+}
+
+bool TAudioPlayer::OpenUrlNow(const std::string &url)
+{
+    ReleaseChannel();
+    return FinishUrlOpen(url, CreateUrlChannel(lib_, wmaReady_, url));
+}
+
+bool TAudioPlayer::FinishUrlOpen(const std::string &url, std::uint64_t made)
+{
+    ReleaseChannel();
+    if (made == 0)
+        return false;
+    channel_ = DWORD(made & 0xFFFFFFFFu);
+    channelKind_ = TChannelKind(made >> 32);
+
+    TStreamInfo info;
+    info.FileName = url;
+    info.BitsPerSample = 0;
+    const std::string ext = UrlExtension(url);
     if (ext == ".MP3" || ext == ".MP2" || ext == ".MP1" || ext == ".OGG" || ext == ".WAV") {
         netFileStream_ = true;
         if (ext == ".OGG")
@@ -271,6 +338,7 @@ void TAudioPlayer::Stop()
 
 void TAudioPlayer::Close()
 {
+    SupersedeUrlOpen();
     if (lib_.Loaded())
         ReleaseChannel();
     channelKind_ = ckNone;

@@ -13,6 +13,8 @@
 #include "audio/Bands.h"
 #include "audio/PlayerLibrary.h"
 #include "audio/StreamInfo.h"
+#include "audio/UrlConnector.h"
+#include "core/IAudioEngine.h"
 
 #include <QObject>
 #include <QTimer>
@@ -32,7 +34,11 @@ namespace quaverly::audio {
 class PlayerWindow;
 class TVisThread;
 
-enum TPlayerState : std::uint8_t { psClosed = 0, psReady = 1, psStopped = 2, psPlaying = 3 };
+using quaverly::TPlayerState;
+using quaverly::psClosed;
+using quaverly::psReady;
+using quaverly::psStopped;
+using quaverly::psPlaying;
 enum TChannelKind : std::uint8_t { ckNone = 0, ckStream = 1, ckWmaStream = 2, ckMusic = 3 };
 
 struct TChanInfo {
@@ -41,7 +47,7 @@ struct TChanInfo {
     std::uint32_t Flags = 0; // bit 0: 8-bit samples
 };
 
-class TAudioPlayer : public QObject {
+class TAudioPlayer : public QObject, public IAudioEngine {
     Q_OBJECT
 public:
     // Messages of PlayerWindow.
@@ -69,20 +75,26 @@ public:
     explicit TAudioPlayer(IDialogs *dialogs, std::string libraryFolder = {}, QObject *owner = nullptr);
     ~TAudioPlayer() override;
 
-    std::string SupportedExtensions() const;
-    [[nodiscard]] bool Open(const std::string &fileName);
-    void Play();
+    std::string SupportedExtensions() const override;
+    // A local file, or a URL opened on this thread (blocking while it
+    // connects; the window's player uses the OpenUrl below instead).
+    [[nodiscard]] bool Open(const std::string &fileName) override;
+    // Connects off this thread; see IAudioEngine.
+    void OpenUrl(const std::string &url, std::function<void(bool opened)> done) override;
+    bool OpenPending() const override { return connector_.Pending(); }
+    void Play() override;
     void Stop();
-    void Close();
-    std::uint32_t PlayLength() const;
-    std::uint32_t Position() const;
-    void SetPosition(std::uint32_t ms);
-    bool Seekable() const;
+    void Close() override;
+    std::uint32_t PlayLength() const override;
+    std::uint32_t Position() const override;
+    void SetPosition(std::uint32_t ms) override;
+    bool Seekable() const override;
+    void SetOnNewFFTData(std::function<void(const quaverly::TBandOut &)> handler) override;
     [[nodiscard]] bool GetStreamInfo(const std::string &fileName, TStreamInfo &info);
 
-    bool PlayerReady() const { return playerReady_; }
+    bool PlayerReady() const override { return playerReady_; }
     bool WmaReady() const { return wmaReady_; }
-    TPlayerState PlayerState() const { return playerState_; }
+    TPlayerState PlayerState() const override { return playerState_; }
     TChannelKind ChannelKind() const { return channelKind_; }
     std::uint32_t Channel() const { return channel_; }
     const TChanInfo &ChanInfo() const { return chanInfo_; }
@@ -116,7 +128,15 @@ public:
     void SpectrumTick();
 
 private:
-    [[nodiscard]] bool OpenUrl(const std::string &url);
+    // The channel of a URL, made with the library's entry points alone (so
+    // that a worker thread may run it): the channel in the low 32 bits, its
+    // TChannelKind above; 0 when none could be made.
+    static std::uint64_t CreateUrlChannel(const TPlayerLibrary &lib, bool wma, const std::string &url);
+    [[nodiscard]] bool FinishUrlOpen(const std::string &url, std::uint64_t made);
+    void FreeUrlChannel(std::uint64_t made);
+    [[nodiscard]] bool OpenUrlNow(const std::string &url);
+    // A URL still connecting is dropped: its `done` gets false now.
+    void SupersedeUrlOpen();
     void ReleaseChannel();
     void Restart();
     void StartSpectrumAndVis();
@@ -150,6 +170,8 @@ private:
     std::unique_ptr<TStreamReaders> readers_;
     std::unique_ptr<X11WindowSystem> windows_;
     std::unique_ptr<TVisThread> vis_;
+    TUrlConnector connector_{this};
+    std::function<void(bool)> pendingDone_;
 };
 
 } // namespace quaverly::audio

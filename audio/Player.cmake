@@ -10,6 +10,7 @@ if(TARGET quaverly_basslib AND TARGET quaverly_streaminfo AND TARGET Qt6::Core)
         AudioPlayer.cpp AudioPlayer.h
         PlayerWindow.cpp PlayerWindow.h
         PlayerLibrary.cpp
+        UrlConnector.cpp UrlConnector.h
         SharedMemory.cpp
         VisThread.cpp VisThread.h)
     target_include_directories(quaverly_audio PUBLIC ${PROJECT_SOURCE_DIR})
