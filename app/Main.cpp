@@ -4,6 +4,7 @@
 
 #include "app/RegistrySteps.h"
 #include "app/ShellConstants.h"
+#include "core/IAudioEngine.h"
 #include "app/StartupColours.h"
 
 namespace quaverly {
@@ -86,21 +87,20 @@ void TMainForm::FormShow()
     shown_ = true;
 
     if (FileInProgramFolder(kAudioLibraryFile)) {
-        audioPlayer_ = services_.AudioPlayers.CreateAudioPlayer();
-        if (audioPlayer_ && !audioPlayer_->PlayerReady()) {
+        std::unique_ptr<IAudioEngine> &audio = services_.Engines.Audio;
+        audio = services_.AudioEngines.CreateAudioEngine();
+        if (!audio->PlayerReady()) {
             // The player has told the user already; the program ends through
             // the normal close path.
             form_.Form.CloseRequested = true;
             return;
         }
-        if (audioPlayer_) {
-            state_.DisplayMode =
-                state_.DisplayModeSetting < 7 ? state_.DisplayModeSetting : services_.Random.Next(6) + 1;
-            ISpectrumDisplay &spectrum = services_.Spectrum;
-            audioPlayer_->SetOnNewFFTData([&spectrum](const TBandOut &bands) { spectrum.DrawSpectrumFrame(bands); });
-            spectrum.InitSpectrumBitmaps();
-            form_.VisBox.Visible = true;
-        }
+        state_.DisplayMode =
+            state_.DisplayModeSetting < 7 ? state_.DisplayModeSetting : services_.Random.Next(6) + 1;
+        ISpectrumDisplay &spectrum = services_.Spectrum;
+        audio->SetOnNewFFTData([&spectrum](const TBandOut &bands) { spectrum.DrawSpectrumFrame(bands); });
+        spectrum.InitSpectrumBitmaps();
+        form_.VisBox.Visible = true;
     }
 
     form_.VdoPanel.Cursor = crHandLink;
@@ -228,12 +228,19 @@ bool TMainForm::FormClose()
 
     if (form_.StripView())
         services_.ExternalPlayer.CloseExternalPlayer();
+    if (state_.Connecting) {
+        // An open may still run inside the audio library: freeing the player
+        // or unloading the library under it is what must not happen.
+        services_.Platform.EndProcessNow();
+        return true;
+    }
+    std::unique_ptr<IAudioEngine> &audio = services_.Engines.Audio;
+    // No frame may reach the display once its pictures are gone.
+    if (audio)
+        audio->SetOnNewFFTData(nullptr);
     if (form_.AudioEngineAvailable())
         services_.Spectrum.FreeSpectrumBitmaps();
-    audioPlayer_.reset();
-
-    if (state_.Connecting)
-        services_.Platform.EndProcessNow();
+    audio.reset();
     return true;
 }
 

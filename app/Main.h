@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/IAudioPlayer.h"
+#include "core/Engines.h"
 #include "core/IExternalPlayer.h"
 #include "core/IPlaybackController.h"
 #include "app/ISettingsFile.h"
@@ -28,7 +28,8 @@ struct TShellServices {
     IExternalPlayer &ExternalPlayer;
     IPlaylist &Playlist;
     ISpectrumDisplay &Spectrum;
-    IAudioPlayerFactory &AudioPlayers;
+    IAudioEngineFactory &AudioEngines;
+    TEngines &Engines;          // the audio engine lives here from the first show to the close
     const IScreenMetrics &Screen;
     IClock &Clock;
     IRandom &Random;
@@ -61,7 +62,9 @@ public:
     // player settings, settings file, playlist file, in that order).
     bool FormCloseQuery();
     // False cancels the close (a network item still connecting before the
-    // window was ever activated).
+    // window was ever activated). While a network item connects after an
+    // activation, the process ends here, right after the close request's
+    // saves: the engines are not freed under an open that may still run.
     bool FormClose();
     void PlaySingleFile();
 
@@ -75,7 +78,7 @@ public:
     void SetStripActivationHandler(std::function<void()> handler) { stripActivation_ = std::move(handler); }
 
     bool HandlersInstalled() const { return handlersInstalled_; }
-    IAudioPlayer *AudioPlayer() const { return audioPlayer_.get(); }
+    IAudioEngine *AudioPlayer() const { return services_.Engines.Audio.get(); }
     const TStartup &Startup() const { return startup_; }
 
 private:
@@ -86,7 +89,6 @@ private:
     TMainState &state_;
     TShellServices services_;
     TStartup startup_;
-    std::unique_ptr<IAudioPlayer> audioPlayer_;
     std::function<void()> stripActivation_;
     bool handlersInstalled_ = false;
     bool shown_ = false;

@@ -28,23 +28,4 @@ QStringList QtFileFilters(const std::string &filter);
 // The width of a vertical scroll bar in the application's style, pixels.
 int QtScrollBarWidth();
 
-// A bare frameless window that stands in for the real main window in builds
-// without it: the form's size, place, title and region, and the life cycle
-// events (first show, activation, close request and close).
-class TPlainMainWindow final : public QWidget {
-public:
-    TPlainMainWindow(TFormModel &form, IFormEvents &events);
-    void SyncFromModel();
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    bool event(QEvent *event) override;
-
-private:
-    TFormModel &form_;
-    IFormEvents &events_;
-    bool shownOnce_ = false;
-};
-
 }  // namespace quaverly

@@ -6,6 +6,10 @@ namespace quaverly {
 // The single-instance lock stands for the named mutex "Quaverly 2008"; its
 // file is InstanceLock::kFileName.
 constexpr const char *kApplicationTitle = "Quaverly";
+// The application title after the schedule stopped playback, and on a day
+// the schedule's draw left silent.
+constexpr const char *kScheduledPauseTitle = "暂停@智能模式";
+constexpr const char *kDayOffTitle = "今日停播";
 // The audio library looked for beside the executable: without it there is
 // no audio engine and every item goes to the media control.
 constexpr const char *kAudioLibraryFile = "libbass.so";

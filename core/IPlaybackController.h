@@ -4,9 +4,9 @@
 
 namespace quaverly {
 
-// What the shell, the playlist and the views ask of the playback controller.
-// The controller itself (engine routing, transport, stopped state) implements
-// it; tests of the callers use a recording fake.
+// What the shell, the playlist, the schedule and the views ask of the
+// playback controller. The controller itself (engine routing, transport,
+// stopped state) implements it; tests of the callers use a recording fake.
 class IPlaybackController {
 public:
     virtual ~IPlaybackController() = default;
@@ -22,7 +22,8 @@ public:
     // Enables the external-MIDI buttons when the external player is present and
     // at least one row is a MIDI item.
     virtual void UpdateMidiButtons() = 0;
-    // Engine kind for a path; also sets IsUrl and IsWindowsMediaFile.
+    // Engine kind for a path. Changes nothing: the flags of the playing row
+    // are stored only when a row starts.
     virtual int ChooseEngine(const std::string &path) = 0;
 };
 

@@ -88,6 +88,7 @@ struct TFormWindow {
     bool CloseRequested = false;       // a close was asked for (power button, end of a single file)
     bool TerminateRequested = false;   // the application is to end
     int Tag = 0;                       // StripActivated (strip view of the external player)
+    bool Active = false;               // the application is the active one
 };
 
 // Engine kinds of the playback controller.
@@ -135,7 +136,12 @@ struct TMainState {
     int ScheduleStartHour = 8;
     bool TodayActive = true;
     bool SchedulePass = false;
-    bool ScheduleStopped = false;      // the last stop was made by the schedule (read by the stopped state)
+    bool ScheduleStopped = false;      // the schedule stopped playback; the stopped state minimises
+    // playback controller and position timer
+    int TickCount = 0;                 // the position timer's ticks 0..9; the tick back to 0 is a second
+    int FailedStartsInARow = 0;        // rows that ended within their first second without playing
+    // the modal guard: message boxes and dialogs open now (handlers wait)
+    int ModalDepth = 0;
     // timers: Timer1 the 100 ms position timer, Timer2 the schedule timer
     bool Timer1Enabled = false;
     bool Timer2Enabled = false;
@@ -164,6 +170,10 @@ struct TFormModel {
     bool CreditShown() const { return sbAbout.Visible; }
     bool NormalView() const { return Gauge1.Top != 0; }
     bool StripView() const { return sbNext3.Visible; }
+    bool VideoView() const { return VdoPanel.Top == 3; }
+    // A message box or dialog is open, or a network row is being connected:
+    // timers and user commands wait.
+    bool ModalOpen() const { return State.ModalDepth > 0; }
 };
 
 // Fills a model with the form resource: every component at its place, size,

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "core/IViews.h"
 #include "ui/FormModel.h"
 #include "ui/FormEvents.h"
 #include "ui/ScreenMetrics.h"
@@ -14,7 +15,7 @@ namespace quaverly {
 // the window to a new geometry inside the work area, the window region, and
 // the mouse handlers that drag and size the frameless window. Everything
 // works on the form model; the window toolkit mirrors the model afterwards.
-class TWindowLayout {
+class TWindowLayout final : public IViews {
 public:
     TWindowLayout(TFormModel &form, const IScreenMetrics &screen, const IVideoMetrics &video)
         : form_(form), screen_(screen), video_(video) {}
@@ -26,9 +27,16 @@ public:
     // (the playlist's FitListHeight).
     std::function<void()> FitListHeight;
 
-    void ShowNormalView();
-    void ShowPlayingView();
-    void ShowStripView();
+    void ShowNormalView() override;
+    void ShowPlayingView() override;
+    void ShowStripView() override;
+    void BringToFront() override
+    {
+        if (RaiseWindow)
+            RaiseWindow();
+    }
+    // Raises and activates the real window; set by its owner.
+    std::function<void()> RaiseWindow;
     void SetTopCornerRegion();
 
     // value clamped to the work area for a window of the given size, along

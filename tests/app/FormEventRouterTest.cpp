@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ShellFakes.h"
+#include "core/NullMediaControl.h"
 #include "platform/Registry.h"
 #include "platform/TempFolder.h"
 
@@ -26,12 +27,14 @@ TEST(FormEventRouterTest, ControlEventsReachTheirHandlersAndLifeCycleReachesTheF
     RecordingPlaylist playlist{log, form};
     RecordingSpectrum spectrum{log};
     RecordingAudioPlayerFactory audio{log};
+    NullMediaControl media;
+    TEngines engines{media};
     FixedScreen screen;
     FixedClock clock;
     ScriptedRandom random;
     Registry registry{folder.path()};
     RecordingPlatform platform{log};
-    TShellServices services{settings, controller, external, playlist, spectrum, audio,
+    TShellServices services{settings, controller, external, playlist, spectrum, audio, engines,
                             screen,   clock,      random,   registry, platform};
     TMainForm mainForm(form, services, TStartup{folder / "quaverly", folder.path() + "/", {}});
     TFormEventRouter router(mainForm);

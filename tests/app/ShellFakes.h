@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/IAudioPlayer.h"
 #include "core/IExternalPlayer.h"
 #include "core/IPlaybackController.h"
 #include "app/ISettingsFile.h"
 #include "app/IShellPlatform.h"
 #include "app/SystemShellPlatform.h"
+#include "core/NullAudioEngine.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
 #include "playlist/IPlaylist.h"
@@ -117,32 +117,31 @@ public:
     void FreeSpectrumBitmaps() override { log_.push_back("FreeSpectrumBitmaps"); }
     void ClearSpectrum() override { log_.push_back("ClearSpectrum"); }
     void ClearPeaks() override { log_.push_back("ClearPeaks"); }
+#include "core/IExternalPlayer.h"
+#include "core/IPlaybackController.h"
 
 private:
     CallLog &log_;
 };
 
-class RecordingAudioPlayer final : public IAudioPlayer {
+class RecordingAudioPlayer final : public TNullAudioEngine {
 public:
-    RecordingAudioPlayer(CallLog &log, bool ready) : log_(log), ready_(ready) {}
+    RecordingAudioPlayer(CallLog &log, bool ready) : log_(log) { Ready = ready; }
     ~RecordingAudioPlayer() override { log_.push_back("FreeAudioPlayer"); }
-    bool PlayerReady() const override { return ready_; }
     void SetOnNewFFTData(std::function<void(const TBandOut &)> handler) override
     {
-        log_.push_back("SetOnNewFFTData");
-        handler_ = std::move(handler);
+        log_.push_back(handler ? "SetOnNewFFTData" : "ClearOnNewFFTData");
+        TNullAudioEngine::SetOnNewFFTData(std::move(handler));
     }
-    std::function<void(const TBandOut &)> handler_;
 
 private:
     CallLog &log_;
-    bool ready_;
 };
 
-class RecordingAudioPlayerFactory final : public IAudioPlayerFactory {
+class RecordingAudioPlayerFactory final : public IAudioEngineFactory {
 public:
     explicit RecordingAudioPlayerFactory(CallLog &log) : log_(log) {}
-    std::unique_ptr<IAudioPlayer> CreateAudioPlayer() override
+    std::unique_ptr<IAudioEngine> CreateAudioEngine() override
     {
         log_.push_back("CreateAudioPlayer");
         auto player = std::make_unique<RecordingAudioPlayer>(log_, ready);

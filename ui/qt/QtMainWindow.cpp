@@ -15,10 +15,7 @@
 #include "ui/qt/QtControl.h"
 #include "ui/qt/QtEventMapping.h"
 
-#if __has_include("ui/qt/PlaylistView.h")
 #include "ui/qt/PlaylistView.h"
-#define QUAVERLY_HAVE_PLAYLIST_VIEW 1
-#endif
 
 namespace quaverly {
 
@@ -115,7 +112,6 @@ void TQtMainWindow::BuildWidgets()
         auto *w = new TQtControl(*this, c.Id, c.Kind, parentWidget);
         widgets_[std::size_t(c.Id)] = w;
         if (c.Id == TControlId::pnRect) {
-#ifdef QUAVERLY_HAVE_PLAYLIST_VIEW
             auto *list = new TPlaylistView(form_.MList, w);
             connect(list, &TPlaylistView::ItemDoubleClicked, this,
                     [this] { Report([this] { events_.DblClick(TControlId::MList); }); });
@@ -126,17 +122,9 @@ void TQtMainWindow::BuildWidgets()
                     [this] { Report([this] { events_.Click(TControlId::pmDel); }); });
             connect(list, &TPlaylistView::SelectionChangedByUser, this,
                     [this] { Report([this] { events_.Click(TControlId::MList); }); });
+            // Return on the list plays the selected row, as a double click does.
+            list->installEventFilter(this);
             widgets_[std::size_t(TControlId::MList)] = list;
-#else
-            // Stands in for the list view until it is built.
-            auto *list = new QWidget(w);
-            list->setObjectName(QStringLiteral("MList"));
-            list->setAutoFillBackground(true);
-            QPalette palette = list->palette();
-            palette.setColor(QPalette::Window, Qt::black);
-            list->setPalette(palette);
-            widgets_[std::size_t(TControlId::MList)] = list;
-#endif
         }
     }
 }
@@ -227,6 +215,28 @@ void TQtMainWindow::SyncFromModel()
         RequestClose();
     }
     syncing_ = false;
+    if (AfterSync)
+        AfterSync();
+}
+
+void TQtMainWindow::TakeUpDeferredClose()
+{
+    if (closeDeferred_ && !form_.ModalOpen()) {
+        closeDeferred_ = false;
+        RequestClose();
+    }
+}
+
+bool TQtMainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched == widgets_[std::size_t(TControlId::MList)]) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Report([this] { events_.DblClick(TControlId::MList); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TQtMainWindow::MirrorList()
@@ -236,16 +246,7 @@ void TQtMainWindow::MirrorList()
     const QRect bounds(-2, -2, form_.pnRect.Width + 4, form_.pnRect.Height + 4);
     if (list->geometry() != bounds)
         list->setGeometry(bounds);
-#ifdef QUAVERLY_HAVE_PLAYLIST_VIEW
     static_cast<TPlaylistView *>(list)->SyncFromModel();
-#else
-    list->setEnabled(form_.MList.Enabled);
-    if (form_.MList.Focused) {
-        form_.MList.Focused = false;
-        list->setFocus();
-    }
-    form_.MList.ScrollRequest = -1;
-#endif
 }
 
 void TQtMainWindow::ApplyGeometry()
@@ -299,6 +300,13 @@ void TQtMainWindow::showEvent(QShowEvent *event)
 
 void TQtMainWindow::closeEvent(QCloseEvent *event)
 {
+    // Inside a message box's own loop the handler that opened it has not
+    // returned: the close is taken up when the box has closed.
+    if (form_.ModalOpen()) {
+        closeDeferred_ = true;
+        event->ignore();
+        return;
+    }
     bool allowed = events_.FormCloseQuery();
     if (allowed)
         allowed = events_.FormClose();
@@ -351,7 +359,10 @@ void TQtMainWindow::keyPressEvent(QKeyEvent *event)
 
 bool TQtMainWindow::event(QEvent *event)
 {
+    if (event->type() == QEvent::WindowDeactivate)
+        form_.Form.Active = false;
     if (event->type() == QEvent::WindowActivate) {
+        form_.Form.Active = true;
         const bool result = QWidget::event(event);
         Report([this] { events_.FormActivate(); });
         return result;

@@ -51,6 +51,12 @@ public:
     void RunMoveLoop(std::function<void()> finished) override;
     void RunSizeLoop(std::function<void()> finished) override;
 
+    // Runs after every mirror of the model (the timers follow their flags).
+    std::function<void()> AfterSync;
+    // A close that came while a message box was open, taken up now that
+    // none is.
+    void TakeUpDeferredClose();
+
     TFormModel &Form() { return form_; }
     IFormEvents &Events() { return events_; }
 
@@ -76,6 +82,7 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildWidgets();
@@ -97,6 +104,7 @@ private:
     bool shownOnce_ = false;
     bool syncing_ = false;
     bool closePending_ = false;
+    bool closeDeferred_ = false;
 
     enum class Loop { None, Move, Size };
     Loop loop_ = Loop::None;

@@ -1,0 +1,140 @@
+#include "app/Application.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "app/ShellConstants.h"
+
+namespace quaverly {
+
+TApplication::TApplication(TStartup startup)
+    : startup_(std::move(startup)), platform_(QtScrollBarWidth),
+      audioEngines_(dialogs_, startup_.ProgramFolder),
+      mainForm_(form_,
+                TShellServices{settings_, controller_, externalPlayer_, playlist_, spectrum_, audioEngines_, engines_,
+                               screen_, clock_, random_, registry_, platform_},
+                startup_)
+{
+    InitFormResource(form_);
+    form_.ApplicationTitle = kApplicationTitle;
+}
+
+bool TApplication::Create()
+{
+    mainForm_.FormCreate();
+    return !form_.Form.TerminateRequested && form_.Form.ShowMainForm;
+}
+
+void TApplication::Show()
+{
+    BindWindow();
+    BindPlaylist();
+    BindPlayback();
+    BindPositionTimer();
+    BindTimers();
+    BindExit();
+    window_->show();
+}
+
+void TApplication::Run(const std::function<void()> &handler)
+{
+    window_->Report(handler);
+}
+
+void TApplication::Post(std::function<void()> handler)
+{
+    QTimer::singleShot(0, window_.get(), [this, handler = std::move(handler)] { Run(handler); });
+}
+
+void TApplication::ModalClosed()
+{
+    timers_->TakeUpDeferredTicks();
+    window_->TakeUpDeferredClose();
+}
+
+void TApplication::BindWindow()
+{
+    window_ = std::make_unique<TQtMainWindow>(form_, events_);
+    layout_.SetWindowDrag(window_.get());
+    layout_.FitListHeight = [this] { playlist_.FitListHeight(); };
+    layout_.RaiseWindow = [this] {
+        window_->raise();
+        window_->activateWindow();
+    };
+    mainForm_.SetStripActivationHandler([this] { layout_.ApplicationActivated(); });
+    dialogs_.Closed = [this] { ModalClosed(); };
+
+    events_.OnClick(TControlId::sbMin, [this] { layout_.sbMinClick(); });
+    for (TControlId power : {TControlId::sbPower, TControlId::sbPower2, TControlId::sbPower3})
+        events_.OnClick(power, [this] { layout_.sbPowerClick(); });
+    for (TControlId body : {TControlId::Panel1, TControlId::BtnPanel})
+        events_.OnMouseDown(body, [this](TMouseButton button, TShiftState, int, int) {
+            layout_.Panel1MouseDown(button);
+        });
+    events_.OnMouseDown(TControlId::lbResize, [this](TMouseButton button, TShiftState, int, int) {
+        layout_.lbResizeMouseDown(button);
+    });
+    for (TControlId strip : {TControlId::sbNext3, TControlId::sbStop3, TControlId::sbPower3})
+        events_.OnMouseUp(strip, [this](TMouseButton, TShiftState, int, int) { layout_.sbNext3MouseUp(); });
+}
+
+void TApplication::BindPlaylist()
+{
+    playlistHost_.RefreshRegion = [this] { layout_.SetTopCornerRegion(); };
+    playlistHost_.RaiseWindow = layout_.RaiseWindow;
+    // The list does not change under a row that is connecting.
+    auto unlessConnecting = [this](void (TPlaylist::*handler)()) {
+        return [this, handler] {
+            if (!form_.State.Connecting)
+                (playlist_.*handler)();
+        };
+    };
+    events_.OnClick(TControlId::sbAdd, unlessConnecting(&TPlaylist::sbAddClick));
+    events_.OnClick(TControlId::pmDel, unlessConnecting(&TPlaylist::pmDelClick));
+    events_.OnClick(TControlId::sbOrder, [this] { playlist_.sbOrderClick(); });
+    events_.OnClick(TControlId::sbRandom, [this] { playlist_.sbRandomClick(); });
+    events_.OnClick(TControlId::sbNormal, [this] { playlist_.sbNormalClick(); });
+    events_.OnClick(TControlId::sbLevel, [this] { playlist_.sbLevelClick(); });
+    events_.OnDblClick(TControlId::MList, unlessConnecting(&TPlaylist::MListDblClick));
+    events_.OnMouseUp(TControlId::MList, [this](TMouseButton button, TShiftState, int, int) {
+        playlist_.MListMouseUp(button == TMouseButton::mbRight);
+    });
+}
+
+void TApplication::BindPlayback()
+{
+    events_.OnClick(TControlId::sbPlay, [this] { controller_.sbPlayClick(); });
+    for (TControlId next : {TControlId::sbNext, TControlId::sbNext2, TControlId::sbNext3})
+        events_.OnClick(next, [this] { controller_.sbNextClick(); });
+    for (TControlId stop : {TControlId::sbStop, TControlId::sbStop2, TControlId::sbStop3})
+        events_.OnClick(stop, [this] { controller_.sbStopClick(); });
+    media_.SetVideoWindow(std::uint64_t(window_->ControlWidget(TControlId::VdoPanel)->winId()));
+}
+
+void TApplication::BindPositionTimer()
+{
+    events_.OnMouseUp(TControlId::lbProgress, [this](TMouseButton button, TShiftState shift, int x, int y) {
+        positionTimer_.lbProgressMouseUp(button, shift, x, y);
+    });
+}
+
+void TApplication::BindTimers()
+{
+    timers_ = std::make_unique<TFormTimers>(form_, [this](const std::function<void()> &handler) { Run(handler); });
+    timers_->OnTimer1 = [this] { positionTimer_.Timer1Timer(); };
+    window_->AfterSync = [this] { timers_->Follow(); };
+}
+
+void TApplication::BindExit()
+{
+    exitSignals_ = std::make_unique<TExitSignals>([this] {
+        form_.Form.CloseRequested = true;
+        window_->SyncFromModel();
+        // A message box would hold the close until somebody answers it:
+        // nobody will, so it is closed, and the close follows it.
+        if (QWidget *box = QApplication::activeModalWidget())
+            box->close();
+    });
+}
+
+}  // namespace quaverly
