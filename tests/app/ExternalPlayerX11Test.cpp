@@ -14,6 +14,7 @@
 #include <xcb/xcb.h>
 
 #include "app/ExternalPlayerFakes.h"
+#include "app/ExternalPlayerHooks.h"
 #include "core/NullMediaControl.h"
 
 using namespace quaverly;
@@ -66,27 +67,6 @@ private:
     XWindow id_ = 0;
 };
 
-class MainWindowHost final : public IExternalPlayerHost {
-public:
-    MainWindowHost(TFormModel &form, XWindow main) : form_(form), main_(main) {}
-    std::vector<std::string> log;
-    XWindow MainWindowId() override { return main_; }
-    bool ApplicationActive() override { return true; }
-    bool MainWindowVisible() override { return true; }
-    void BringToFront() override {}
-    void ShowMessage(const std::string &, const std::string &text) override { log.push_back(text); }
-    void CloseMainWindow() override {}
-    void ShowStoppedState() override {}
-    void ShowStripView() override { form_.sbNext3.Visible = true; }
-    void PlayThroughMediaControl() override { log.push_back("PlayThroughMediaControl"); }
-    void ReplaceRows(const std::vector<std::string> &) override {}
-    void SortFitAndSavePlaylist() override {}
-
-private:
-    TFormModel &form_;
-    XWindow main_;
-};
-
 // The real children, remembered so that a failing test leaves none behind.
 class TrackedChildren final : public IChildProcesses {
 public:
@@ -126,7 +106,11 @@ protected:
         form.State.FormActivated = true;
         media.knobs.length = 30;
         main_ = std::make_unique<MainWindowStandIn>();
-        host_ = std::make_unique<MainWindowHost>(form, main_->id());
+        host_ = std::make_unique<TExternalPlayerHooks>();
+        host_->MainWindow = [this] { return main_->id(); };
+        host_->Active = host_->Visible = [] { return true; };
+        host_->StripView = [this] { form.sbNext3.Visible = true; };
+        host_->MediaControl = [this] { log.push_back("PlayThroughMediaControl"); };
         control_ = std::make_unique<ExternalPlayerControl>(
             ExternalPlayerServices {form, *host_, windows_, processes_, media, clock_, registry_});
     }
@@ -170,7 +154,8 @@ protected:
     TFormModel form;
     NullMediaControl media;
     std::unique_ptr<MainWindowStandIn> main_;
-    std::unique_ptr<MainWindowHost> host_;
+    std::unique_ptr<TExternalPlayerHooks> host_;
+    std::vector<std::string> log;
     std::unique_ptr<ExternalPlayerControl> control_;
 };
 
@@ -223,9 +208,9 @@ TEST_F(ExternalPlayerX11Test, TheSynthesizersMessageHandsTheRowToTheMediaControl
     form.Gauge1.MaxValue = 30;
     form.Gauge1.Progress = 0;
     ASSERT_TRUE(WaitFor([&] {
-        return !control_->CountStripSecond() && !host_->log.empty();
+        return !control_->CountStripSecond() && !log.empty();
     }, 3000));
-    EXPECT_EQ("PlayThroughMediaControl", host_->log.back());
+    EXPECT_EQ("PlayThroughMediaControl", log.back());
     EXPECT_EQ(ekMidiFallback, form.State.EngineKind);
     EXPECT_TRUE(WaitFor([&] {
         control_->Poll();
