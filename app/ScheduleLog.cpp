@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -35,6 +36,14 @@ std::string FormatClockTime(const TClockTime &time)
     std::snprintf(text, sizeof text, "%04lld-%02d-%02d %02d:%02d:%02d", static_cast<long long>(year), month, day,
                   time.Hour, time.Minute, time.Second);
     return text;
+}
+
+std::unique_ptr<IScheduleLog> ScheduleLogFromEnvironment()
+{
+    const char *path = std::getenv("QUAVERLY_SCHEDULE_LOG");
+    if (!path || !*path)
+        return nullptr;
+    return std::make_unique<TFileScheduleLog>(path);
 }
 
 void TFileScheduleLog::Write(const std::string &line)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/ClockTime.h"
@@ -27,6 +28,10 @@ private:
     std::string path_;
     bool told_ = false;
 };
+
+// The log the environment asks for: a file log when QUAVERLY_SCHEDULE_LOG
+// names a file, else none.
+std::unique_ptr<IScheduleLog> ScheduleLogFromEnvironment();
 
 // "YYYY-MM-DD HH:MM:SS" of a local time.
 std::string FormatClockTime(const TClockTime &time);
