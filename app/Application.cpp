@@ -7,6 +7,10 @@
 
 namespace quaverly {
 
+namespace {
+constexpr int kFirstActivationGraceMs = 2000;
+}  // namespace
+
 TApplication::TApplication(TStartup startup)
     : startup_(std::move(startup)), platform_(QtScrollBarWidth),
       audioEngines_(dialogs_, startup_.ProgramFolder),
@@ -34,6 +38,15 @@ void TApplication::Show()
     BindTimers();
     BindExit();
     window_->show();
+    // Without a window manager, or when focus-stealing prevention refuses an
+    // unattended start, the shown window is never activated, and the first
+    // activation is what starts the schedule and minimises an "/AUTO" start.
+    // Ask for it, and take its steps anyway when it has not come in time.
+    window_->activateWindow();
+    QTimer::singleShot(kFirstActivationGraceMs, window_.get(), [this] {
+        if (!form_.State.FormActivated)
+            Run([this] { events_.FormActivate(); });
+    });
 }
 
 void TApplication::Run(const std::function<void()> &handler)
@@ -122,6 +135,7 @@ void TApplication::BindTimers()
 {
     timers_ = std::make_unique<TFormTimers>(form_, [this](const std::function<void()> &handler) { Run(handler); });
     timers_->OnTimer1 = [this] { positionTimer_.Timer1Timer(); };
+    timers_->OnTimer2 = [this] { schedule_.Timer2Timer(); };
     window_->AfterSync = [this] { timers_->Follow(); };
 }
 

@@ -9,6 +9,11 @@
 #include "app/GuardedDialogs.h"
 #include "app/Main.h"
 #include "app/PlaybackController.h"
+#include "app/PlayerScheduleActions.h"
+#include "app/Schedule.h"
+#include "app/ScheduleLog.h"
+#include "app/SettingsFile.h"
+#include "platform/ProgramPaths.h"
 #include "app/PositionTimer.h"
 #include "app/QtShell.h"
 #include "app/ShellPlaylistHost.h"
@@ -23,6 +28,7 @@
 #include "playlist/Playlist.h"
 #include "ui/FormModel.h"
 #include "ui/VideoMetrics.h"
+#include "ui/LayoutWindowPlacement.h"
 #include "ui/WindowLayout.h"
 #include "ui/qt/QtMainWindow.h"
 #include "ui/qt/QtScreenMetrics.h"
@@ -85,7 +91,6 @@ private:
     TMediaControlVideo video_{media_};
 
     // Subsystems still to come.
-    TUnavailableSettingsFile settings_;
     TUnavailableExternalPlayer externalPlayer_;
     TUnavailableExternalPlayerPlayback externalPlayback_;
     TUnavailableSpectrumDisplay spectrum_;
@@ -93,6 +98,12 @@ private:
     // The window's logic and the playlist.
     TWindowLayout layout_{form_, screen_, video_};
     TShellPlaylistHost playlistHost_{form_, screen_, platform_};
+    // The daily schedule and the settings file, read by FormCreate.
+    std::unique_ptr<IScheduleLog> scheduleLog_{ScheduleLogFromEnvironment()};
+    TPlayerScheduleActions scheduleActions_{form_, controller_, playlist_};
+    TSchedule schedule_{form_, clock_, random_, scheduleActions_, scheduleLog_.get()};
+    TLayoutWindowPlacement placement_{form_, layout_, screen_};
+    TSettingsFile settings_{SettingsPathFor(startup_.ExecutablePath), form_, schedule_, placement_};
     // The controller and the playlist call each other; each keeps only a
     // reference to the other until the window runs.
     TPlaybackController controller_{form_, TControllerServices{engines_, playlist_, layout_, dialogs_, random_,
