@@ -75,7 +75,7 @@ void TPlaybackController::PlayCurrentItem()
     if (list.FirstSelected() < 0) {
         if (state_.NextIndex < 0 || state_.NextIndex >= list.Count())
             state_.NextIndex = 0;
-        list.Items[size_t(state_.NextIndex)].Selected = true;
+        list.Items.Select(size_t(state_.NextIndex));
     }
     state_.CurrentIndex = list.FirstSelected();
     list.ScrollRequest = state_.CurrentIndex;
@@ -244,7 +244,7 @@ void TPlaybackController::WriteRowLength()
     const int i = state_.CurrentIndex;
     if (i < 0 || i >= form_.MList.Count())
         return;
-    std::vector<std::string> &sub = form_.MList.Items[size_t(i)].SubItems;
+    std::vector<std::string> sub = form_.MList.Items[size_t(i)].SubItems;
     const std::vector<std::string> before = sub;
     if (state_.ItemLength > 0) {
         form_.Gauge2.MaxValue = state_.ItemLength;
@@ -267,8 +267,9 @@ void TPlaybackController::WriteRowLength()
             state_.PlaylistDirty = true;
         }
     }
+    // Written back only when it changed; the write marks the row for refresh.
     if (sub != before)
-        ++form_.MList.Revision;
+        form_.MList.Items.Edit(size_t(i)).SubItems = std::move(sub);
 }
 
 void TPlaybackController::StopPlayback()

@@ -67,12 +67,11 @@ protected:
     {
         for (const char *path : paths)
             form.MList.Items.push_back(TListItem{std::string("title of ") + path, {path}});
-        ++form.MList.Revision;
     }
     void Select(int row)
     {
         form.MList.ClearSelection();
-        form.MList.Items[size_t(row)].Selected = true;
+        form.MList.Items.Select(size_t(row));
     }
     // Runs what the controller put off to the next turn of the event loop.
     void DrainPosted()
@@ -197,7 +196,7 @@ TEST_F(PlaybackControllerTest, RandomCyclesHoldEveryOtherRowOnceAndNeverRepeatAR
     }
     // One or two rows: sequential with wrap-around.
     for (int count : {1, 2}) {
-        form.MList.Items.resize(size_t(count));
+        form.MList.Items.EditAll().resize(size_t(count));
         form.State.CurrentIndex = 0;
         std::vector<int> order;
         for (int n = 0; n < 4; ++n) {
@@ -225,7 +224,7 @@ TEST_F(PlaybackControllerTest, MeasuredLengthsAreWrittenBackAndMarkTheListOnlyWh
     EXPECT_FALSE(form.State.PlaylistDirty);
 
     // An unknown length leaves the path and "0", and the title says so.
-    form.MList.Items[2].SubItems = {"/m/c.mid", "61", "1:01"};
+    form.MList.Items.Edit(2).SubItems = {"/m/c.mid", "61", "1:01"};
     media.knobs.length = 0;
     Select(2);
     controller.PlaySelected();
