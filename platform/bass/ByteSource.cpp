@@ -1,10 +1,6 @@
 #include "platform/bass/ByteSource.h"
 
-extern "C" {
-#include <libavformat/avio.h>
-#include <libavutil/error.h>
-#include <libavutil/mem.h>
-}
+#include "platform/bass/Ffmpeg.h"
 
 #include <algorithm>
 #include <cstring>
@@ -172,13 +168,15 @@ int64_t Seek(void *opaque, int64_t offset, int whence)
 AVIOContext *MakeAvio(ByteSource *source, bool seekable)
 {
     constexpr int kBufferSize = 32768;
-    auto *buffer = static_cast<uint8_t *>(av_malloc(kBufferSize));
+    if (!LoadFfmpeg())
+        return nullptr;
+    auto *buffer = static_cast<uint8_t *>(av.av_malloc(kBufferSize));
     if (!buffer)
         return nullptr;
     auto *state = new AvioState{source};
-    AVIOContext *avio = avio_alloc_context(buffer, kBufferSize, 0, state, ReadPacket, nullptr, Seek);
+    AVIOContext *avio = av.avio_alloc_context(buffer, kBufferSize, 0, state, ReadPacket, nullptr, Seek);
     if (!avio) {
-        av_free(buffer);
+        av.av_free(buffer);
         delete state;
         return nullptr;
     }
@@ -191,8 +189,8 @@ void FreeAvio(AVIOContext *&avio)
     if (!avio)
         return;
     delete static_cast<AvioState *>(avio->opaque);
-    av_freep(&avio->buffer);
-    avio_context_free(&avio);
+    av.av_freep(&avio->buffer);
+    av.avio_context_free(&avio);
 }
 
 }  // namespace quaverly::bass

@@ -1,12 +1,8 @@
 #include "platform/bass/Channel.h"
 
+#include "platform/bass/Ffmpeg.h"
 #include "platform/bass/FfmpegDecoder.h"
 #include "platform/bass/SyncDispatcher.h"
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
 
 #include <algorithm>
 #include <chrono>
@@ -36,7 +32,8 @@ Channel::Channel(DWORD handle, ChannelKind kind, bool decodeOnly, SyncDispatcher
 Channel::~Channel()
 {
     Shutdown();
-    swr_free(&outSwr_);
+    if (outSwr_)
+        av.swr_free(&outSwr_);
 }
 
 void Channel::Attach(std::unique_ptr<Decoder> decoder)
@@ -193,7 +190,8 @@ bool Channel::SeekTo(int64_t frame)
         stoppedAt_ = -1;
         sourceEnded_ = false;
         ended_ = false;
-        swr_free(&outSwr_);
+        if (outSwr_)
+            av.swr_free(&outSwr_);
         swrFlushed_ = false;
     }
     space_.notify_all();
@@ -411,7 +409,8 @@ void Channel::OnDecoderEvent(DecoderEvent e, const std::string &text)
     case DecoderEvent::Metadata: {
         {
             std::lock_guard lock(mutex_);
-            metaTags_.push_back(text);
+            // The string's own NUL and this one: every tag text ends with two.
+            metaTags_.push_back(text + '\0');
             if (metaTags_.size() > kMaxTagVersions)
                 metaTags_.pop_front();
         }
@@ -504,16 +503,17 @@ bool Channel::Mix(float *acc, int16_t *direct, int frames, int outRate, float ga
             Consume(size_t(n));
             done = n;
         } else {
-            if (!outSwr_) {
+            // A module plays without FFmpeg until it needs resampling.
+            if (!outSwr_ && LoadFfmpeg()) {
                 AVChannelLayout in, out;
-                av_channel_layout_default(&in, channels_);
-                av_channel_layout_default(&out, outCh);
-                if (swr_alloc_set_opts2(&outSwr_, &out, AV_SAMPLE_FMT_FLT, outRate, &in, AV_SAMPLE_FMT_S16, rate_, 0,
-                                        nullptr) < 0
-                    || swr_init(outSwr_) < 0)
-                    swr_free(&outSwr_);
-                av_channel_layout_uninit(&in);
-                av_channel_layout_uninit(&out);
+                av.av_channel_layout_default(&in, channels_);
+                av.av_channel_layout_default(&out, outCh);
+                if (av.swr_alloc_set_opts2(&outSwr_, &out, AV_SAMPLE_FMT_FLT, outRate, &in, AV_SAMPLE_FMT_S16, rate_,
+                                           0, nullptr) < 0
+                    || av.swr_init(outSwr_) < 0)
+                    av.swr_free(&outSwr_);
+                av.av_channel_layout_uninit(&in);
+                av.av_channel_layout_uninit(&out);
             }
             if (outSwr_) {
                 mixScratch_.resize(size_t(frames) * size_t(outCh));
@@ -525,11 +525,11 @@ bool Channel::Mix(float *acc, int16_t *direct, int frames, int outRate, float ga
                     if (avail > 0) {
                         const int inFrames = int(std::min(avail, size_t(int64_t(want) * rate_ / outRate + 1)));
                         const auto *inPtr = reinterpret_cast<const uint8_t *>(Head());
-                        got = swr_convert(outSwr_, &outPtr, want, &inPtr, inFrames);
+                        got = av.swr_convert(outSwr_, &outPtr, want, &inPtr, inFrames);
                         Consume(size_t(inFrames));
                     } else if (sourceEnded_ && !swrFlushed_) {
                         // The data ended: drain the resampler's tail.
-                        got = swr_convert(outSwr_, &outPtr, want, nullptr, 0);
+                        got = av.swr_convert(outSwr_, &outPtr, want, nullptr, 0);
                         if (got <= 0)
                             swrFlushed_ = true;
                     } else {

@@ -1,14 +1,6 @@
 #include "platform/bass/Engine.h"
 
-#include "platform/bass/FfmpegDecoder.h"
-
 #include <SDL.h>
-
-extern "C" {
-#include <libavutil/log.h>
-}
-
-#include <cstdlib>
 
 #include <algorithm>
 #include <cmath>
@@ -38,14 +30,7 @@ Engine &Engine::Get()
     return engine;
 }
 
-Engine::Engine()
-{
-    // FFmpeg's warnings about damaged input would go to the program's
-    // stderr; a damaged file is a normal case here. QUAVERLY_BASS_LOG=1
-    // keeps them for debugging.
-    if (!std::getenv("QUAVERLY_BASS_LOG"))
-        av_log_set_level(AV_LOG_FATAL);
-}
+Engine::Engine() = default;
 
 Engine::~Engine()
 {
@@ -103,8 +88,6 @@ bool Engine::Init(int device, DWORD freq)
     mixList_.reserve(64);
     device_ = id;
     lock.unlock();  // the device's thread takes the lock once it runs
-    static std::once_flag warmed;
-    std::call_once(warmed, &FfmpegDecoder::WarmUp);
     SDL_PauseAudioDevice(id, 0);
     SetError(BASS_OK);
     return true;

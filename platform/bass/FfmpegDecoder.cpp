@@ -1,16 +1,9 @@
 #include "platform/bass/FfmpegDecoder.h"
 
+#include "platform/bass/Ffmpeg.h"
 #include "platform/bass/Mp3Length.h"
 #include "platform/bass/VorbisComments.h"
 #include "platform/bass/bass.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
 
 #include <algorithm>
 #include <cstring>
@@ -62,29 +55,6 @@ const char *FormatForMime(const std::string &mime, Family family)
 
 }  // namespace
 
-void FfmpegDecoder::WarmUp()
-{
-    // The first open of a decoder builds its static tables, and the first
-    // probe sets up every demuxer's probe: together several milliseconds
-    // that would otherwise fall on the first item played.
-    for (AVCodecID id : {AV_CODEC_ID_MP1, AV_CODEC_ID_MP2, AV_CODEC_ID_MP3, AV_CODEC_ID_VORBIS, AV_CODEC_ID_PCM_S16LE}) {
-        const AVCodec *codec = avcodec_find_decoder(id);
-        AVCodecContext *cc = codec ? avcodec_alloc_context3(codec) : nullptr;
-        if (!cc)
-            continue;
-        cc->sample_rate = 44100;
-        av_channel_layout_default(&cc->ch_layout, 2);
-        avcodec_open2(cc, codec, nullptr);  // Vorbis fails without headers, after its tables
-        avcodec_free_context(&cc);
-    }
-    std::vector<uint8_t> zeros(2048 + AVPROBE_PADDING_SIZE, 0);
-    AVProbeData probe{};
-    probe.filename = "";
-    probe.buf = zeros.data();
-    probe.buf_size = 2048;
-    av_probe_input_format(&probe, 1);
-}
-
 std::unique_ptr<FfmpegDecoder> FfmpegDecoder::Open(std::unique_ptr<ByteSource> bytes, const std::string &nameHint,
                                                    Family family, int &error)
 {
@@ -119,21 +89,21 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::OpenUrl(const std::string &url, Fa
     d->family_ = family;
     if (target.rfind("mmsh://", 0) == 0 || target.rfind("mmst://", 0) == 0) {
         // FFmpeg's mms protocols are read by the demuxer directly.
-        AVFormatContext *fmt = avformat_alloc_context();
+        AVFormatContext *fmt = av.avformat_alloc_context();
         if (!fmt) {
             error = BASS_ERROR_MEM;
             return nullptr;
         }
         d->net_.reset();
         AVDictionary *opts = nullptr;
-        av_dict_set(&opts, "rw_timeout", "10000000", 0);
-        av_dict_set(&opts, "timeout", "8000000", 0);
-        if (avformat_open_input(&fmt, target.c_str(), nullptr, &opts) < 0) {
-            av_dict_free(&opts);
+        av.av_dict_set(&opts, "rw_timeout", "10000000", 0);
+        av.av_dict_set(&opts, "timeout", "8000000", 0);
+        if (av.avformat_open_input(&fmt, target.c_str(), nullptr, &opts) < 0) {
+            av.av_dict_free(&opts);
             error = BASS_ERROR_FILEOPEN;
             return nullptr;
         }
-        av_dict_free(&opts);
+        av.av_dict_free(&opts);
         d->fmt_ = fmt;
         // Finish as for any demuxer below, without a byte source.
         if (!d->OpenDemuxer(nullptr, target, nullptr, true, family, error))
@@ -168,7 +138,7 @@ bool FfmpegDecoder::OpenDemuxer(AVIOContext *pb, const std::string &name, const 
                                 Family family, int &error)
 {
     if (pb) {
-        fmt_ = avformat_alloc_context();
+        fmt_ = av.avformat_alloc_context();
         if (!fmt_) {
             error = BASS_ERROR_MEM;
             return false;
@@ -178,27 +148,27 @@ bool FfmpegDecoder::OpenDemuxer(AVIOContext *pb, const std::string &name, const 
         AVDictionary *opts = nullptr;
         if (network) {
             // A live stream is read at real-time speed: keep probing short.
-            av_dict_set(&opts, "formatprobesize", "32768", 0);
-            av_dict_set(&opts, "probesize", "65536", 0);
+            av.av_dict_set(&opts, "formatprobesize", "32768", 0);
+            av.av_dict_set(&opts, "probesize", "65536", 0);
         }
-        const AVInputFormat *forced = forcedFormat ? av_find_input_format(forcedFormat) : nullptr;
-        const int r = avformat_open_input(&fmt_, name.c_str(), forced, &opts);
-        av_dict_free(&opts);
+        const AVInputFormat *forced = forcedFormat ? av.av_find_input_format(forcedFormat) : nullptr;
+        const int r = av.avformat_open_input(&fmt_, name.c_str(), forced, &opts);
+        av.av_dict_free(&opts);
         if (r < 0) {
             fmt_ = nullptr;  // freed by avformat_open_input
             error = BASS_ERROR_FILEFORM;
             return false;
         }
     }
-    const int best = av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    const int best = av.av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (best < 0) {
-        if (avformat_find_stream_info(fmt_, nullptr) < 0
-            || av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) < 0) {
+        if (av.avformat_find_stream_info(fmt_, nullptr) < 0
+            || av.av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) < 0) {
             error = BASS_ERROR_FILEFORM;
             return false;
         }
     }
-    stream_ = av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    stream_ = av.av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     AVStream *st = fmt_->streams[stream_];
     if (!Accepted(fmt_->iformat, st->codecpar->codec_id, family)) {
         error = BASS_ERROR_FILEFORM;
@@ -207,20 +177,20 @@ bool FfmpegDecoder::OpenDemuxer(AVIOContext *pb, const std::string &name, const 
     if (st->codecpar->sample_rate <= 0 || st->codecpar->ch_layout.nb_channels <= 0) {
         AVDictionary *opts = nullptr;
         if (network)
-            av_dict_set(&opts, "analyzeduration", "500000", 0);
-        avformat_find_stream_info(fmt_, nullptr);
-        av_dict_free(&opts);
+            av.av_dict_set(&opts, "analyzeduration", "500000", 0);
+        av.avformat_find_stream_info(fmt_, nullptr);
+        av.av_dict_free(&opts);
     }
-    const AVCodec *codec = avcodec_find_decoder(st->codecpar->codec_id);
+    const AVCodec *codec = av.avcodec_find_decoder(st->codecpar->codec_id);
     if (!codec || st->codecpar->sample_rate <= 0 || st->codecpar->ch_layout.nb_channels <= 0) {
         error = BASS_ERROR_FILEFORM;
         return false;
     }
-    codec_ = avcodec_alloc_context3(codec);
-    packet_ = av_packet_alloc();
-    frame_ = av_frame_alloc();
-    if (!codec_ || !packet_ || !frame_ || avcodec_parameters_to_context(codec_, st->codecpar) < 0
-        || avcodec_open2(codec_, codec, nullptr) < 0) {
+    codec_ = av.avcodec_alloc_context3(codec);
+    packet_ = av.av_packet_alloc();
+    frame_ = av.av_frame_alloc();
+    if (!codec_ || !packet_ || !frame_ || av.avcodec_parameters_to_context(codec_, st->codecpar) < 0
+        || av.avcodec_open2(codec_, codec, nullptr) < 0) {
         error = BASS_ERROR_FILEFORM;
         return false;
     }
@@ -231,9 +201,9 @@ bool FfmpegDecoder::OpenDemuxer(AVIOContext *pb, const std::string &name, const 
     channels_ = st->codecpar->ch_layout.nb_channels;
     startPts_ = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
     if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
-        length_ = av_rescale_q(st->duration, st->time_base, AVRational{1, rate_});
+        length_ = av.av_rescale_q(st->duration, st->time_base, AVRational{1, rate_});
     else if (fmt_->duration != AV_NOPTS_VALUE && fmt_->duration > 0)
-        length_ = av_rescale_q(fmt_->duration, AVRational{1, AV_TIME_BASE}, AVRational{1, rate_});
+        length_ = av.av_rescale_q(fmt_->duration, AVRational{1, AV_TIME_BASE}, AVRational{1, rate_});
     if (st->codecpar->codec_id == AV_CODEC_ID_VORBIS) {
         // FFmpeg's Ogg demuxer keeps the comment header out of the extradata
         // (it holds an empty list then); the stream's metadata has them.
@@ -243,7 +213,7 @@ bool FfmpegDecoder::OpenDemuxer(AVIOContext *pb, const std::string &name, const 
         } else {
             std::vector<std::string> list;
             const AVDictionaryEntry *e = nullptr;
-            while ((e = av_dict_get(st->metadata, "", e, AV_DICT_IGNORE_SUFFIX)))
+            while ((e = av.av_dict_get(st->metadata, "", e, AV_DICT_IGNORE_SUFFIX)))
                 list.push_back(std::string(e->key) + "=" + e->value);
             oggComments_ = JoinCommentList(list);
         }
@@ -254,14 +224,14 @@ bool FfmpegDecoder::OpenDemuxer(AVIOContext *pb, const std::string &name, const 
 FfmpegDecoder::~FfmpegDecoder()
 {
     Abort();
-    swr_free(&swr_);
-    av_frame_free(&frame_);
-    av_packet_free(&packet_);
-    avcodec_free_context(&codec_);
+    av.swr_free(&swr_);
+    av.av_frame_free(&frame_);
+    av.av_packet_free(&packet_);
+    av.avcodec_free_context(&codec_);
     if (fmt_ && (fmt_->flags & AVFMT_FLAG_CUSTOM_IO))
-        avformat_close_input(&fmt_);  // leaves the custom pb alone
+        av.avformat_close_input(&fmt_);  // leaves the custom pb alone
     else if (fmt_)
-        avformat_close_input(&fmt_);
+        av.avformat_close_input(&fmt_);
     FreeAvio(avio_);
     net_.reset();  // joins the download thread before bytes go away
 }
@@ -287,7 +257,7 @@ void FfmpegDecoder::OnDownloadComplete()
 int64_t FfmpegDecoder::FileRead() const
 {
     if (avio_ && fmt_ && fmt_->pb)
-        return avio_tell(fmt_->pb);
+        return av.avio_seek(fmt_->pb, 0, SEEK_CUR);  // avio_tell is inline
     return -1;
 }
 
@@ -324,11 +294,11 @@ bool FfmpegDecoder::Seek(int64_t frame)
     if (!seekable_)
         return false;
     AVStream *st = fmt_->streams[stream_];
-    const int64_t ts = startPts_ + av_rescale_q(frame, AVRational{1, rate_}, st->time_base);
-    if (av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0
-        && avformat_seek_file(fmt_, stream_, INT64_MIN, ts, ts, 0) < 0)
+    const int64_t ts = startPts_ + av.av_rescale_q(frame, AVRational{1, rate_}, st->time_base);
+    if (av.av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0
+        && av.avformat_seek_file(fmt_, stream_, INT64_MIN, ts, ts, 0) < 0)
         return false;
-    avcodec_flush_buffers(codec_);
+    av.avcodec_flush_buffers(codec_);
     pending_.clear();
     pendingAt_ = 0;
     drained_ = ended_ = false;
@@ -370,10 +340,10 @@ int FfmpegDecoder::Read(int16_t *out, int maxFrames)
 bool FfmpegDecoder::DecodeFrame()
 {
     for (;;) {
-        const int r = avcodec_receive_frame(codec_, frame_);
+        const int r = av.avcodec_receive_frame(codec_, frame_);
         if (r == 0) {
             const bool ok = Convert(frame_);
-            av_frame_unref(frame_);
+            av.av_frame_unref(frame_);
             if (ok)
                 errors_ = 0;  // the count is of consecutive failures
             if (ok && pending_.size() > pendingAt_)
@@ -389,7 +359,7 @@ bool FfmpegDecoder::DecodeFrame()
         }
         if (drained_)
             return false;
-        const int rr = av_read_frame(fmt_, packet_);
+        const int rr = av.av_read_frame(fmt_, packet_);
         if (rr < 0 && rr != AVERROR_EOF && rr != AVERROR_EXIT && !net_ && ++errors_ <= kMaxErrors) {
             // A damaged stretch of a local file: the demuxer resynchronises
             // on the next read.
@@ -397,18 +367,18 @@ bool FfmpegDecoder::DecodeFrame()
         }
         if (rr < 0) {
             drained_ = true;
-            avcodec_send_packet(codec_, nullptr);
+            av.avcodec_send_packet(codec_, nullptr);
             continue;
         }
         if (net_)
             net_->Progress();
         if (packet_->stream_index != stream_) {
-            av_packet_unref(packet_);
+            av.av_packet_unref(packet_);
             continue;
         }
         CheckMetadata(packet_);
-        const int s = avcodec_send_packet(codec_, packet_);
-        av_packet_unref(packet_);
+        const int s = av.avcodec_send_packet(codec_, packet_);
+        av.av_packet_unref(packet_);
         if (s < 0 && s != AVERROR(EAGAIN)) {
             // A damaged packet is skipped; a stream of them ends the channel.
             if (++errors_ > kMaxErrors)
@@ -423,36 +393,36 @@ bool FfmpegDecoder::Convert(AVFrame *frame)
         return false;
     if (!swr_ || swrFormat_ != frame->format || swrRate_ != frame->sample_rate
         || swrChannels_ != frame->ch_layout.nb_channels) {
-        swr_free(&swr_);
+        av.swr_free(&swr_);
         AVChannelLayout outLayout;
-        av_channel_layout_default(&outLayout, channels_);
+        av.av_channel_layout_default(&outLayout, channels_);
         AVChannelLayout inLayout;
-        if (av_channel_layout_copy(&inLayout, &frame->ch_layout) < 0 || inLayout.nb_channels <= 0)
+        if (av.av_channel_layout_copy(&inLayout, &frame->ch_layout) < 0 || inLayout.nb_channels <= 0)
             return false;
         if (inLayout.order == AV_CHANNEL_ORDER_UNSPEC) {
             const int n = inLayout.nb_channels;
-            av_channel_layout_uninit(&inLayout);
-            av_channel_layout_default(&inLayout, n);
+            av.av_channel_layout_uninit(&inLayout);
+            av.av_channel_layout_default(&inLayout, n);
         }
-        const int r = swr_alloc_set_opts2(&swr_, &outLayout, AV_SAMPLE_FMT_S16, rate_, &inLayout,
+        const int r = av.swr_alloc_set_opts2(&swr_, &outLayout, AV_SAMPLE_FMT_S16, rate_, &inLayout,
                                           AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
-        av_channel_layout_uninit(&inLayout);
-        av_channel_layout_uninit(&outLayout);
-        if (r < 0 || swr_init(swr_) < 0) {
-            swr_free(&swr_);
+        av.av_channel_layout_uninit(&inLayout);
+        av.av_channel_layout_uninit(&outLayout);
+        if (r < 0 || av.swr_init(swr_) < 0) {
+            av.swr_free(&swr_);
             return false;
         }
         swrFormat_ = frame->format;
         swrRate_ = frame->sample_rate;
         swrChannels_ = frame->ch_layout.nb_channels;
     }
-    const int capacity = swr_get_out_samples(swr_, frame->nb_samples);
+    const int capacity = av.swr_get_out_samples(swr_, frame->nb_samples);
     if (capacity <= 0)
         return false;
     pending_.resize(size_t(capacity) * size_t(channels_));
     pendingAt_ = 0;
     auto *outPtr = reinterpret_cast<uint8_t *>(pending_.data());
-    const int got = swr_convert(swr_, &outPtr, capacity, const_cast<const uint8_t **>(frame->extended_data),
+    const int got = av.swr_convert(swr_, &outPtr, capacity, const_cast<const uint8_t **>(frame->extended_data),
                                 frame->nb_samples);
     if (got <= 0) {
         pending_.clear();
@@ -464,7 +434,7 @@ bool FfmpegDecoder::Convert(AVFrame *frame)
         int64_t first = seekTarget_;
         const int64_t pts = frame->best_effort_timestamp;
         if (pts != AV_NOPTS_VALUE)
-            first = av_rescale_q(pts - startPts_, fmt_->streams[stream_]->time_base, AVRational{1, rate_});
+            first = av.av_rescale_q(pts - startPts_, fmt_->streams[stream_]->time_base, AVRational{1, rate_});
         const int64_t drop = seekTarget_ - first;
         if (drop >= got) {
             pending_.clear();
@@ -481,23 +451,23 @@ void FfmpegDecoder::CheckMetadata(AVPacket *pkt)
 {
     if (net_ && net_->live()) {
         uint8_t *icy = nullptr;
-        if (av_opt_get(net_->live(), "icy_metadata_packet", AV_OPT_SEARCH_CHILDREN, &icy) >= 0 && icy) {
+        if (av.av_opt_get(net_->live(), "icy_metadata_packet", AV_OPT_SEARCH_CHILDREN, &icy) >= 0 && icy) {
             std::string text(reinterpret_cast<char *>(icy));
             if (!text.empty() && text != lastIcy_) {
                 lastIcy_ = text;
                 Raise(DecoderEvent::Metadata, text);
             }
         }
-        av_free(icy);
+        av.av_free(icy);
     }
     size_t size = 0;
-    const uint8_t *side = av_packet_get_side_data(pkt, AV_PKT_DATA_METADATA_UPDATE, &size);
+    const uint8_t *side = av.av_packet_get_side_data(pkt, AV_PKT_DATA_METADATA_UPDATE, &size);
     if (side && size > 0) {
         AVDictionary *dict = nullptr;
-        if (av_packet_unpack_dictionary(side, size, &dict) >= 0 && dict) {
+        if (av.av_packet_unpack_dictionary(side, size, &dict) >= 0 && dict) {
             std::vector<std::string> list;
             const AVDictionaryEntry *e = nullptr;
-            while ((e = av_dict_get(dict, "", e, AV_DICT_IGNORE_SUFFIX)))
+            while ((e = av.av_dict_get(dict, "", e, AV_DICT_IGNORE_SUFFIX)))
                 list.push_back(std::string(e->key) + "=" + e->value);
             std::string joined = JoinCommentList(list);
             if (joined != oggComments_) {
@@ -505,7 +475,7 @@ void FfmpegDecoder::CheckMetadata(AVPacket *pkt)
                 Raise(DecoderEvent::OggComments, joined);
             }
         }
-        av_dict_free(&dict);
+        av.av_dict_free(&dict);
     }
 }
 

@@ -36,8 +36,6 @@ public:
     static std::unique_ptr<FfmpegDecoder> OpenUrl(const std::string &url, Family family, DecoderEvents events,
                                                   int &error);
     ~FfmpegDecoder() override;
-    // Does FFmpeg's one-time set-up of the decoders and probes used here.
-    static void WarmUp();
 
     int rate() const override { return rate_; }
     int channels() const override { return channels_; }

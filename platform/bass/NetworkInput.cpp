@@ -1,13 +1,7 @@
 #include "platform/bass/NetworkInput.h"
 
+#include "platform/bass/Ffmpeg.h"
 #include "platform/bass/bass.h"
-
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavformat/avio.h>
-#include <libavutil/dict.h>
-#include <libavutil/opt.h>
-}
 
 namespace quaverly::bass {
 
@@ -45,22 +39,22 @@ std::unique_ptr<NetworkInput> NetworkInput::Open(const std::string &url, int &er
     n->deadline_ = After(kOpenLimit);
     AVIOInterruptCB cb{&NetworkInput::Interrupt, n.get()};
     AVDictionary *opts = nullptr;
-    av_dict_set(&opts, "icy", "1", 0);
-    av_dict_set(&opts, "user_agent", "Quaverly/1.0", 0);
-    av_dict_set(&opts, "rw_timeout", "10000000", 0);
-    av_dict_set(&opts, "timeout", "8000000", 0);
-    av_dict_set(&opts, "reconnect", "0", 0);
-    const int r = avio_open2(&n->http_, url.c_str(), AVIO_FLAG_READ, &cb, &opts);
-    av_dict_free(&opts);
+    av.av_dict_set(&opts, "icy", "1", 0);
+    av.av_dict_set(&opts, "user_agent", "Quaverly/1.0", 0);
+    av.av_dict_set(&opts, "rw_timeout", "10000000", 0);
+    av.av_dict_set(&opts, "timeout", "8000000", 0);
+    av.av_dict_set(&opts, "reconnect", "0", 0);
+    const int r = av.avio_open2(&n->http_, url.c_str(), AVIO_FLAG_READ, &cb, &opts);
+    av.av_dict_free(&opts);
     if (r < 0 || !n->http_) {
         error = BASS_ERROR_FILEOPEN;
         return nullptr;
     }
     uint8_t *mime = nullptr;
-    if (av_opt_get(n->http_, "mime_type", AV_OPT_SEARCH_CHILDREN, &mime) >= 0 && mime)
+    if (av.av_opt_get(n->http_, "mime_type", AV_OPT_SEARCH_CHILDREN, &mime) >= 0 && mime)
         n->mime_ = reinterpret_cast<char *>(mime);
-    av_free(mime);
-    const int64_t size = avio_size(n->http_);
+    av.av_free(mime);
+    const int64_t size = av.avio_size(n->http_);
     if (size > 0 && size <= kMaxDownload) {
         n->size_ = size;
         n->download_ = std::make_unique<DownloadBuffer>(size);
@@ -76,7 +70,7 @@ NetworkInput::~NetworkInput()
     Abort();
     if (thread_.joinable())
         thread_.join();
-    avio_closep(&http_);
+    av.avio_closep(&http_);
 }
 
 void NetworkInput::Progress()
@@ -104,7 +98,7 @@ void NetworkInput::DownloadLoop(std::function<void()> onComplete)
     bool complete = false;
     Progress();
     for (;;) {
-        const int got = avio_read_partial(http_, chunk.data(), int(chunk.size()));
+        const int got = av.avio_read_partial(http_, chunk.data(), int(chunk.size()));
         if (got > 0) {
             Progress();
             download_->Append(chunk.data(), size_t(got));

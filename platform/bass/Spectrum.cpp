@@ -1,9 +1,6 @@
 #include "platform/bass/Spectrum.h"
 
-extern "C" {
-#include <libavutil/mem.h>
-#include <libavutil/tx.h>
-}
+#include "platform/bass/Ffmpeg.h"
 
 #include <cmath>
 
@@ -11,29 +8,33 @@ namespace quaverly::bass {
 
 Spectrum::~Spectrum()
 {
-    av_tx_uninit(&tx_);
-    av_freep(&in_);
-    av_freep(&window_);
-    av_freep(&out_);
+    if (!n_ && !tx_ && !in_ && !window_ && !out_)
+        return;  // FFmpeg may never have been bound
+    av.av_tx_uninit(&tx_);
+    av.av_freep(&in_);
+    av.av_freep(&window_);
+    av.av_freep(&out_);
 }
 
 bool Spectrum::Prepare(int n)
 {
     if (n == n_ && tx_)
         return true;
-    av_tx_uninit(&tx_);
-    av_freep(&in_);
-    av_freep(&window_);
-    av_freep(&out_);
+    if (!LoadFfmpeg())
+        return false;
+    av.av_tx_uninit(&tx_);
+    av.av_freep(&in_);
+    av.av_freep(&window_);
+    av.av_freep(&out_);
     n_ = 0;
     const float scale = 1.0f;
     av_tx_fn fn = nullptr;
-    if (av_tx_init(&tx_, &fn, AV_TX_FLOAT_RDFT, 0, n, &scale, 0) < 0)
+    if (av.av_tx_init(&tx_, &fn, AV_TX_FLOAT_RDFT, 0, n, &scale, 0) < 0)
         return false;
     fn_ = fn;
-    in_ = static_cast<float *>(av_malloc(sizeof(float) * size_t(n + 2)));
-    window_ = static_cast<float *>(av_malloc(sizeof(float) * size_t(n)));
-    out_ = av_malloc(sizeof(AVComplexFloat) * size_t(n / 2 + 1));
+    in_ = static_cast<float *>(av.av_malloc(sizeof(float) * size_t(n + 2)));
+    window_ = static_cast<float *>(av.av_malloc(sizeof(float) * size_t(n)));
+    out_ = av.av_malloc(sizeof(AVComplexFloat) * size_t(n / 2 + 1));
     if (!in_ || !window_ || !out_)
         return false;
     // The window carries the 16-bit scale too (a power of two, so the

@@ -1,6 +1,7 @@
 #include "platform/bass/Streams.h"
 
 #include "platform/bass/Engine.h"
+#include "platform/bass/Ffmpeg.h"
 #include "platform/bass/ModDecoder.h"
 
 #include <string>
@@ -44,6 +45,15 @@ HSTREAM Register(const std::shared_ptr<Channel> &channel, std::unique_ptr<Decode
     return Engine::Get().Add(channel);
 }
 
+// Streams decode with FFmpeg, bound on the first one opened.
+bool CheckFfmpeg()
+{
+    if (LoadFfmpeg())
+        return true;
+    SetError(BASS_ERROR_NOTAVAIL);
+    return false;
+}
+
 bool CheckInit(DWORD flags)
 {
     if ((flags & BASS_STREAM_DECODE) || Engine::Get().initialised())
@@ -60,7 +70,7 @@ HSTREAM CreateFileStream(Family family, BOOL mem, const void *file, QWORD offset
         SetError(BASS_ERROR_ILLPARAM);
         return 0;
     }
-    if (!CheckInit(flags))
+    if (!CheckInit(flags) || !CheckFfmpeg())
         return 0;
     int error = BASS_ERROR_FILEFORM;
     auto bytes = OpenBytes(mem, file, offset, length, error);
@@ -93,7 +103,7 @@ HSTREAM CreateUrlStream(Family family, const char *url, DWORD flags)
         SetError(BASS_ERROR_FILEOPEN);
         return 0;
     }
-    if (!CheckInit(flags))
+    if (!CheckInit(flags) || !CheckFfmpeg())
         return 0;
     Engine &engine = Engine::Get();
     auto channel = std::make_shared<Channel>(engine.NewHandle(), ChannelKind::Stream,

@@ -320,6 +320,37 @@ TEST(BassMusic, TheModuleLibraryIsLoadedByTheFirstModulesFromAnyThread)
     }
 }
 
+// FFmpeg is bound by the first stream, not by loading the library or by
+// Init: a process that plays nothing never maps it.
+TEST(BassInput, FfmpegIsMappedByTheFirstStreamNotByInit)
+{
+#ifdef QUAVERLY_BASS_FFMPEG_LINKED
+    GTEST_SKIP() << "this build links a static FFmpeg into the library";
+#endif
+    const auto mapped = [] {
+        std::ifstream maps("/proc/self/maps");
+        std::string line;
+        while (std::getline(maps, line))
+            if (line.find("/libavformat.so") != std::string::npos || line.find("/libavcodec.so") != std::string::npos)
+                return true;
+        return false;
+    };
+    if (mapped())
+        GTEST_SKIP() << "an earlier test of this process opened a stream";
+    TempFolder dir;
+    const std::string tone = dir.File("tone.wav");
+    ASSERT_TRUE(MakeTone(tone, Encoder::Wav, 440, 44100, 2, 0.5, 0.3));
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    ASSERT_TRUE(bass.InitDisk(dir.File("out.raw")));
+    EXPECT_FALSE(mapped());
+    const HSTREAM s = b.StreamCreateFile(FALSE, tone.c_str(), 0, 0, 0);
+    ASSERT_NE(s, 0u);
+    EXPECT_TRUE(mapped());
+    EXPECT_GT(b.ChannelGetLength(s, BASS_POS_BYTE), 0u);
+    EXPECT_TRUE(b.StreamFree(s));
+}
+
 TEST(BassInput, FilesDamagedInTheMiddleDecodeToAnEndWithoutNoiseBursts)
 {
     TempFolder dir;
