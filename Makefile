@@ -3,6 +3,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# system: Debian's shared FFmpeg and SDL2; static: small static copies built
+# from Debian's sources by scripts/build-audio-deps.sh (less memory).
+AUDIO_DEPS ?= system
+CONFIGURE_ARGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUAVERLY_AUDIO_DEPS=$(AUDIO_DEPS) $(CMAKE_FLAGS)
 
 .PHONY: build deps audio-deps configure run test bench clean
 
@@ -12,14 +16,17 @@ build: deps audio-deps configure
 deps:
 	@./scripts/install-deps.sh
 
-# The small static FFmpeg and SDL2 the audio library links (rebuilt only
-# when their options change; without network the system's are used).
+# With AUDIO_DEPS=static, the small static FFmpeg and SDL2 the audio library
+# then links (rebuilt only when their options or Debian's release change).
 audio-deps: deps
-	@./scripts/build-audio-deps.sh
+	@if [ "$(AUDIO_DEPS)" = static ]; then ./scripts/build-audio-deps.sh; fi
 
+# Configures once, and again from a fresh cache whenever the arguments
+# change (a flag dropped from CMAKE_FLAGS then takes its default again).
 configure: audio-deps
-	@if [ ! -f $(BUILD)/build.ninja ]; then \
-	    cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS); \
+	@if [ ! -f $(BUILD)/build.ninja ] || [ "$$(cat $(BUILD)/.configure-args 2>/dev/null)" != "$(CONFIGURE_ARGS)" ]; then \
+	    rm -f $(BUILD)/CMakeCache.txt $(BUILD)/.configure-args; \
+	    cmake -S . -B $(BUILD) $(CONFIGURE_ARGS) && echo "$(CONFIGURE_ARGS)" > $(BUILD)/.configure-args; \
 	fi
 
 # Starts the player on its demo playlist from build/bin, the program folder.

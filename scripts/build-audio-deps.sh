@@ -1,30 +1,27 @@
 #!/bin/sh
-# Builds the small static FFmpeg and SDL2 that libbass.so links, from the
-# source tarballs of the releases Debian 12 ships, fetched from the Debian
-# archive and checked against their SHA-256.
+# The opt-in small static FFmpeg and SDL2 (make build AUDIO_DEPS=static):
+# builds them from the Debian source packages of the installed release,
+# fetched with apt's own client.
 #
-# Debian's shared FFmpeg and SDL2 drag about 150 libraries into every process
-# that loads the audio library (x265, gnutls, X11, Wayland, D-Bus and the
-# like: over 20 MB resident before a note is played). These builds hold only
-# what the audio library uses:
+# Debian's shared FFmpeg and SDL2 drag about 150 libraries into a process
+# that plays a stream (x265, gnutls, X11, Wayland, D-Bus and the like). These
+# builds hold only what the audio library uses, for those who want the
+# memory; they miss Debian's security updates until rebuilt, which happens
+# by itself when the source package's version changes.
 # - FFmpeg: the audio decoders, demuxers and protocols it plays, libswresample
 #   and libavutil;
 # - SDL2: audio output alone, with the PulseAudio and ALSA drivers loaded at
 #   run time when used, and the dummy and disk drivers the tests use.
 #
 # The result lands in <dir>/prefix (default build-audio-deps/prefix), which
-# CMake picks up by itself. Each package is rebuilt only when its options
-# here change. When one cannot be had (no network, or the archive has moved
-# on to a newer release) or does not build, the script says so and exits 0:
-# the build then uses the system's library, which plays the same files at a
-# higher memory cost.
+# the build then links (CMake option QUAVERLY_AUDIO_DEPS=static). Each package
+# is rebuilt only when its version or its options here change. The script
+# fails when a source package cannot be had or does not build.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$here/build-audio-deps}
 prefix=$dir/prefix
 jobs=$(nproc)
-archive=http://deb.debian.org/debian/pool/main
-
 # What the audio library decodes: MPEG audio layers I-III, Vorbis, the WMA
 # family, the PCM and ADPCM kinds found in WAV files, and for radio streams
 # AAC, Opus and FLAC. Protocols: files, http(s) with ICY metadata, ftp and
@@ -51,39 +48,57 @@ sdl_options="-DCMAKE_BUILD_TYPE=Release -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_S
 
 say() { echo "build-audio-deps: $*"; }
 
-# fetch <url> <file> <sha256>: the tarball in $dir, fetched once.
-fetch() {
-    if echo "$3  $dir/$2" | sha256sum -c --status 2>/dev/null; then
-        return 0
-    fi
-    say "fetching $1"
-    rm -f "$dir/$2.part"
-    curl -fsS --retry 2 --connect-timeout 20 --max-time 600 -o "$dir/$2.part" "$1" || return 1
-    if ! echo "$3  $dir/$2.part" | sha256sum -c --status; then
-        say "$2 has the wrong checksum"
-        return 1
-    fi
-    mv "$dir/$2.part" "$dir/$2"
+# apt with a private list of deb-src entries, made from the machine's own
+# deb entries (one-line files and deb822 stanzas alike), so that no archive
+# address is written down here and the machine's mirror is the one used.
+apt_dir=$dir/apt
+apt_opts="-o Dir::Etc::SourceList=$apt_dir/sources.list -o Dir::Etc::SourceParts=$apt_dir/sources.list.d
+ -o Dir::State::Lists=$apt_dir/lists -o Dir::Cache=$apt_dir/cache -o Debug::NoLocking=1"
+apt_sources() {
+    rm -rf "$apt_dir"
+    mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$f" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f"
+    done >"$apt_dir/sources.list"
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        # Stanzas whose Types has "deb" become deb-src stanzas.
+        awk 'BEGIN { RS = ""; ORS = "\n\n" }
+             /(^|\n)Types:[^\n]*[[:space:]]deb([[:space:]]|\n|$)/ && !/(^|\n)Enabled:[[:space:]]*no/ {
+                 sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); print }' "$f"
+    done >"$apt_dir/sources.list.d/deb-src.sources"
+    say "reading the source lists of the machine's apt entries"
+    # shellcheck disable=SC2086
+    apt-get $apt_opts -qq update || say "apt-get update reported failures (continuing)"
 }
 
-# unpack <tarball> <folder>: a fresh source tree, $src.
-unpack() {
-    src=$dir/$2
-    rm -rf "$src"
-    tar -xf "$dir/$1" -C "$dir"
+# source_version <package>: the version apt would fetch.
+source_version() {
+    # shellcheck disable=SC2086
+    apt-cache $apt_opts showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -V | tail -n 1
+}
+
+# fetch <package> <version>: the unpacked source tree, $src.
+fetch() {
+    src=$dir/$1-src
+    rm -rf "$src" "$dir/fetch"
+    mkdir -p "$dir/fetch"
+    say "fetching the source of $1 $2 with apt-get source"
+    # shellcheck disable=SC2086
+    (cd "$dir/fetch" && apt-get $apt_opts -qq source --download-only "$1=$2") || return 1
+    dpkg-source -x "$dir"/fetch/*.dsc "$src" >/dev/null || return 1
+    rm -rf "$dir/fetch"
 }
 
 # A package's stamp records its release and options; unchanged means built.
 built() { [ -f "$prefix/.stamp-$1" ] && [ "$(cat "$prefix/.stamp-$1")" = "$2" ]; }
 
 build_ffmpeg() {
-    version=5.1.9
-    tarball=ffmpeg_$version.orig.tar.xz
+    version=$(source_version ffmpeg)
+    [ -n "$version" ] || { say "apt knows no source of ffmpeg"; return 1; }
     stamp="$version $(echo "$ffmpeg_options" | tr -s ' \n' ' ')"
     built ffmpeg "$stamp" && return 0
-    fetch "$archive/f/ffmpeg/$tarball" "$tarball" \
-        d9b593bb2ba93d4b50f74177e0cdcd41747e708596367deed0c30348a71dd176 || return 1
-    unpack "$tarball" "ffmpeg-$version"
+    fetch ffmpeg "$version" || return 1
     say "building FFmpeg $version (a minute or two)"
     # shellcheck disable=SC2086
     (cd "$src" && ./configure --prefix="$prefix" $ffmpeg_options && make -j "$jobs" && make install) \
@@ -93,13 +108,11 @@ build_ffmpeg() {
 }
 
 build_sdl() {
-    version=2.26.5
-    tarball=libsdl2_$version+dfsg.orig.tar.gz
+    version=$(source_version libsdl2)
+    [ -n "$version" ] || { say "apt knows no source of libsdl2"; return 1; }
     stamp="$version $(echo "$sdl_options" | tr -s ' \n' ' ')"
     built sdl "$stamp" && return 0
-    fetch "$archive/libs/libsdl2/$tarball" "$tarball" \
-        b3f2c822151804125d08db94c65852f711c2e5df2145a59da120748dc32eb9c3 || return 1
-    unpack "$tarball" "SDL2-$version"
+    fetch libsdl2 "$version" || return 1
     say "building SDL $version (audio only, about a minute)"
     # shellcheck disable=SC2086
     (cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_INSTALL_PREFIX="$prefix" $sdl_options \
@@ -109,15 +122,8 @@ build_sdl() {
     echo "$stamp" >"$prefix/.stamp-sdl"
 }
 
+"$here/scripts/install-deps.sh" "$here/deps/audio-static-packages.txt"
 mkdir -p "$prefix"
-build_ffmpeg || {
-    say "no FFmpeg of our own; the build uses the system's (see $dir/ffmpeg.log)"
-    rm -rf "$prefix"/lib/libav* "$prefix"/lib/libsw* "$prefix"/lib/pkgconfig/libav* \
-        "$prefix"/lib/pkgconfig/libsw* "$prefix"/include/libav* "$prefix"/include/libsw* "$prefix/.stamp-ffmpeg"
-}
-build_sdl || {
-    say "no SDL of our own; the build uses the system's (see $dir/sdl.log)"
-    rm -rf "$prefix"/lib/libSDL2* "$prefix"/lib/cmake/SDL2 "$prefix"/lib/pkgconfig/sdl2.pc \
-        "$prefix"/include/SDL2 "$prefix/.stamp-sdl"
-}
-exit 0
+apt_sources
+build_ffmpeg || { say "FFmpeg could not be built (see $dir/ffmpeg.log)"; exit 1; }
+build_sdl || { say "SDL2 could not be built (see $dir/sdl.log)"; exit 1; }
