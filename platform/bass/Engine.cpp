@@ -128,6 +128,8 @@ bool Engine::SetConfig(DWORD option, DWORD value)
     case BASS_CONFIG_CURVE_VOL: volumeScale_ = value; break;
     case BASS_CONFIG_GVOL_MUSIC: musicVolume_ = value; break;
     case BASS_CONFIG_GVOL_STREAM: streamVolume_ = value; break;
+    case BASS_CONFIG_NET_TIMEOUT: netTimeoutMs_ = std::max<DWORD>(value, 1); break;
+    case BASS_CONFIG_NET_READTIMEOUT: netReadTimeoutMs_ = std::max<DWORD>(value, 1); break;
     default: SetError(BASS_ERROR_ILLPARAM); return false;
     }
     SetError(BASS_OK);

@@ -9,6 +9,7 @@
 // device's thread never waits on a channel being freed.
 
 #include "platform/bass/Channel.h"
+#include "platform/bass/NetworkInput.h"
 #include "platform/bass/SyncDispatcher.h"
 #include "platform/bass/bass.h"
 
@@ -30,6 +31,7 @@ public:
     bool Free();
     [[nodiscard]] bool initialised() const;
     bool SetConfig(DWORD option, DWORD value);
+    NetworkTimeouts netTimeouts() const { return {netTimeoutMs_.load(), netReadTimeoutMs_.load()}; }
 
     // Registers a new channel; returns its handle.
     DWORD Add(const std::shared_ptr<Channel> &channel);
@@ -59,6 +61,8 @@ private:
     std::atomic<DWORD> volumeScale_{10000};
     std::atomic<DWORD> streamVolume_{10000};
     std::atomic<DWORD> musicVolume_{10000};
+    std::atomic<DWORD> netTimeoutMs_{8000};
+    std::atomic<DWORD> netReadTimeoutMs_{10000};
     SyncDispatcher dispatcher_;
 };
 

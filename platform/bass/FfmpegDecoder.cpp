@@ -78,7 +78,7 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::Open(std::unique_ptr<ByteSource> b
 }
 
 std::unique_ptr<FfmpegDecoder> FfmpegDecoder::OpenUrl(const std::string &url, Family family, DecoderEvents events,
-                                                      int &error)
+                                                      NetworkTimeouts limits, int &error)
 {
     std::string target = url;
     if (target.rfind("mms://", 0) == 0)
@@ -95,9 +95,14 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::OpenUrl(const std::string &url, Fa
             return nullptr;
         }
         d->net_.reset();
+        d->mms_ = true;
+        // Every blocking read of the protocol checks this clock: the open
+        // and each later read end when the server keeps silent.
+        d->mmsClock_.Start(limits);
+        fmt->interrupt_callback = {&StallClock::Interrupt, &d->mmsClock_};
         AVDictionary *opts = nullptr;
-        av.av_dict_set(&opts, "rw_timeout", "10000000", 0);
-        av.av_dict_set(&opts, "timeout", "8000000", 0);
+        av.av_dict_set(&opts, "rw_timeout", std::to_string(int64_t(limits.stallMs) * 1000).c_str(), 0);
+        av.av_dict_set(&opts, "timeout", std::to_string(int64_t(limits.openMs) * 1000).c_str(), 0);
         if (av.avformat_open_input(&fmt, target.c_str(), nullptr, &opts) < 0) {
             av.av_dict_free(&opts);
             error = BASS_ERROR_FILEOPEN;
@@ -110,7 +115,7 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::OpenUrl(const std::string &url, Fa
             return nullptr;
         return d;
     }
-    d->net_ = NetworkInput::Open(target, error);
+    d->net_ = NetworkInput::Open(target, limits, error);
     if (!d->net_)
         return nullptr;
     const char *forced = FormatForMime(d->net_->mimeType(), family);
@@ -240,6 +245,7 @@ void FfmpegDecoder::Abort()
 {
     if (net_)
         net_->Abort();
+    mmsClock_.Abort();
 }
 
 void FfmpegDecoder::OnDownloadComplete()
@@ -372,6 +378,8 @@ bool FfmpegDecoder::DecodeFrame()
         }
         if (net_)
             net_->Progress();
+        if (mms_)
+            mmsClock_.Progress();
         if (packet_->stream_index != stream_) {
             av.av_packet_unref(packet_);
             continue;

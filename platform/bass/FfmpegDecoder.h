@@ -31,10 +31,10 @@ public:
     // A file (or memory) through a byte source; nameHint helps the probe.
     static std::unique_ptr<FfmpegDecoder> Open(std::unique_ptr<ByteSource> bytes, const std::string &nameHint,
                                                Family family, int &error);
-    // An http/mmsh URL.
-    // events are set before any background work starts.
+    // An http/mmsh URL, bounded by the limits. events are set before any
+    // background work starts.
     static std::unique_ptr<FfmpegDecoder> OpenUrl(const std::string &url, Family family, DecoderEvents events,
-                                                  int &error);
+                                                  NetworkTimeouts limits, int &error);
     ~FfmpegDecoder() override;
 
     int rate() const override { return rate_; }
@@ -46,7 +46,7 @@ public:
     int64_t FileDownloaded() const override;
     int64_t FileSize() const override;
     std::string OggComments() const override { return oggComments_; }
-    bool network() const override { return net_ != nullptr; }
+    bool network() const override { return net_ != nullptr || mms_; }
     void Abort() override;
 
 private:
@@ -59,6 +59,8 @@ private:
     void OnDownloadComplete();
 
     std::unique_ptr<NetworkInput> net_;
+    StallClock mmsClock_;  // the mms protocols' reads (they bypass net_)
+    bool mms_ = false;
     std::unique_ptr<ByteSource> bytes_;
     AVIOContext *avio_ = nullptr;  // ours (byte source); the http one belongs to net_
     AVFormatContext *fmt_ = nullptr;

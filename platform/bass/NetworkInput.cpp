@@ -3,6 +3,8 @@
 #include "platform/bass/Ffmpeg.h"
 #include "platform/bass/bass.h"
 
+#include <string>
+
 namespace quaverly::bass {
 
 namespace {
@@ -14,35 +16,41 @@ int64_t NowNs()
         .count();
 }
 
-int64_t After(std::chrono::seconds s)
-{
-    return NowNs() + std::chrono::duration_cast<std::chrono::nanoseconds>(s).count();
-}
-
 // The largest network file kept in memory; a bigger one plays as a stream.
 constexpr int64_t kMaxDownload = int64_t(512) << 20;
 
 }  // namespace
 
-int NetworkInput::Interrupt(void *self)
+void StallClock::Start(NetworkTimeouts limits)
 {
-    auto *n = static_cast<NetworkInput *>(self);
-    if (n->abort_.load())
+    stallNs_ = int64_t(limits.stallMs) * 1000000;
+    deadline_ = NowNs() + int64_t(limits.openMs) * 1000000;
+}
+
+void StallClock::Progress()
+{
+    deadline_ = NowNs() + stallNs_.load();
+}
+
+int StallClock::Interrupt(void *clock)
+{
+    auto *c = static_cast<StallClock *>(clock);
+    if (c->abort_.load())
         return 1;
-    const int64_t deadline = n->deadline_.load();
+    const int64_t deadline = c->deadline_.load();
     return deadline != 0 && NowNs() > deadline ? 1 : 0;
 }
 
-std::unique_ptr<NetworkInput> NetworkInput::Open(const std::string &url, int &error)
+std::unique_ptr<NetworkInput> NetworkInput::Open(const std::string &url, NetworkTimeouts limits, int &error)
 {
     std::unique_ptr<NetworkInput> n(new NetworkInput);
-    n->deadline_ = After(kOpenLimit);
-    AVIOInterruptCB cb{&NetworkInput::Interrupt, n.get()};
+    n->clock_.Start(limits);
+    AVIOInterruptCB cb{&StallClock::Interrupt, &n->clock_};
     AVDictionary *opts = nullptr;
     av.av_dict_set(&opts, "icy", "1", 0);
     av.av_dict_set(&opts, "user_agent", "Quaverly/1.0", 0);
-    av.av_dict_set(&opts, "rw_timeout", "10000000", 0);
-    av.av_dict_set(&opts, "timeout", "8000000", 0);
+    av.av_dict_set(&opts, "rw_timeout", std::to_string(int64_t(limits.stallMs) * 1000).c_str(), 0);
+    av.av_dict_set(&opts, "timeout", std::to_string(int64_t(limits.openMs) * 1000).c_str(), 0);
     av.av_dict_set(&opts, "reconnect", "0", 0);
     const int r = av.avio_open2(&n->http_, url.c_str(), AVIO_FLAG_READ, &cb, &opts);
     av.av_dict_free(&opts);
@@ -75,12 +83,12 @@ NetworkInput::~NetworkInput()
 
 void NetworkInput::Progress()
 {
-    deadline_ = After(kStallLimit);
+    clock_.Progress();
 }
 
 void NetworkInput::Abort()
 {
-    abort_ = true;
+    clock_.Abort();
     if (download_)
         download_->Abort();
 }
@@ -113,7 +121,7 @@ void NetworkInput::DownloadLoop(std::function<void()> onComplete)
         break;  // end of data, an error, a stall or an abort
     }
     download_->Finish(complete);
-    if (complete && !abort_.load() && onComplete)
+    if (complete && !clock_.aborted() && onComplete)
         onComplete();
 }
 

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,13 +22,35 @@ struct AVIOInterruptCB;
 
 namespace quaverly::bass {
 
+// How long a server may take: to connect and answer, and between two bytes
+// of a stream (BASS_CONFIG_NET_TIMEOUT and BASS_CONFIG_NET_READTIMEOUT).
+struct NetworkTimeouts {
+    uint32_t openMs = 8000;
+    uint32_t stallMs = 10000;
+};
+
+// Ends FFmpeg's blocking network calls through their interrupt callback:
+// once aborted, or when the deadline passed. The deadline is the open limit
+// at first; each Progress moves it to the stall limit from now.
+class StallClock {
+public:
+    void Start(NetworkTimeouts limits);
+    void Progress();
+    void Abort() { abort_ = true; }
+    bool aborted() const { return abort_.load(); }
+    // For AVIOInterruptCB / AVFormatContext::interrupt_callback.
+    static int Interrupt(void *clock);
+
+private:
+    std::atomic<bool> abort_{false};
+    std::atomic<int64_t> deadline_{0};  // steady-clock ns; 0: none
+    std::atomic<int64_t> stallNs_{0};
+};
+
 class NetworkInput {
 public:
-    static constexpr std::chrono::seconds kOpenLimit{8};
-    static constexpr std::chrono::seconds kStallLimit{10};
-
     // nullptr when the URL cannot be opened (error gets a BASS_ERROR_* code).
-    static std::unique_ptr<NetworkInput> Open(const std::string &url, int &error);
+    static std::unique_ptr<NetworkInput> Open(const std::string &url, NetworkTimeouts limits, int &error);
     ~NetworkInput();
     NetworkInput(const NetworkInput &) = delete;
     NetworkInput &operator=(const NetworkInput &) = delete;
@@ -48,11 +71,10 @@ public:
     // Marks progress of a live read (resets the stall clock).
     void Progress();
     void Abort();
-    bool aborted() const { return abort_.load(); }
+    bool aborted() const { return clock_.aborted(); }
 
 private:
     NetworkInput() = default;
-    static int Interrupt(void *self);
     void DownloadLoop(std::function<void()> onComplete);
 
     AVIOContext *http_ = nullptr;  // owned, closed with avio_closep
@@ -60,8 +82,7 @@ private:
     std::unique_ptr<DownloadBuffer> download_;
     int64_t size_ = -1;
     std::string mime_;
-    std::atomic<bool> abort_{false};
-    std::atomic<int64_t> deadline_{0};  // steady-clock ns; 0: none
+    StallClock clock_;
     std::thread thread_;
 };
 

@@ -109,7 +109,7 @@ HSTREAM CreateUrlStream(Family family, const char *url, DWORD flags)
     auto channel = std::make_shared<Channel>(engine.NewHandle(), ChannelKind::Stream,
                                              (flags & BASS_STREAM_DECODE) != 0, engine.dispatcher());
     int error = BASS_ERROR_FILEOPEN;
-    auto decoder = FfmpegDecoder::OpenUrl(url, family, EventsFor(channel.get()), error);
+    auto decoder = FfmpegDecoder::OpenUrl(url, family, EventsFor(channel.get()), engine.netTimeouts(), error);
     if (!decoder) {
         SetError(error);
         return 0;

@@ -10,7 +10,8 @@ namespace quaverly::bass {
 char *AllocLowText(const std::string &text, size_t &mapped)
 {
     const size_t page = 4096;
-    mapped = (text.size() + 1 + page - 1) / page * page;
+    // Two NULs end every text handed out (see BASS_ChannelGetTags).
+    mapped = (text.size() + 2 + page - 1) / page * page;
 #ifdef MAP_32BIT
     void *p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
 #else
@@ -25,6 +26,7 @@ char *AllocLowText(const std::string &text, size_t &mapped)
     auto *c = static_cast<char *>(p);
     std::memcpy(c, text.data(), text.size());
     c[text.size()] = '\0';
+    c[text.size() + 1] = '\0';
     return c;
 }
 

@@ -53,6 +53,10 @@ typedef struct {
 #define BASS_CONFIG_CURVE_VOL 3 /* value: the top of the volume scale (default 10000) */
 #define BASS_CONFIG_GVOL_MUSIC 5 /* value: module music volume on that scale */
 #define BASS_CONFIG_GVOL_STREAM 6 /* value: stream volume on that scale */
+#define BASS_CONFIG_NET_TIMEOUT 11 /* ms to connect to a server and have its
+                                      answer (default 8000) */
+#define BASS_CONFIG_NET_READTIMEOUT 37 /* ms a network stream may go without
+                                          a byte before it ends (default 10000) */
 
 /* ---- channel and stream flags ----------------------------------------- */
 #define BASS_SAMPLE_8BITS 1
@@ -83,7 +87,8 @@ typedef struct {
                               const char *text = (const char *)(uintptr_t)data;
                             (data 0 if no such memory could be had: then read
                             BASS_ChannelGetTags with BASS_TAG_META or
-                            BASS_TAG_OGG). The text lives until the procedure
+                            BASS_TAG_OGG). Both kinds end with two NULs.
+                            The text lives until the procedure
                             returns: copy what you keep. */
 #define BASS_SYNC_DOWNLOAD 7 /* a network file is completely downloaded; data 0.
                                 Set after the download already completed, the
@@ -165,14 +170,17 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void *file, QWORD offset, DWORD length, DW
  * background (BASS_SYNC_DOWNLOAD when complete) and becomes seekable then.
  * Without a size it is a live stream: never seekable, its ICY titles and new
  * Ogg comments raise BASS_SYNC_META. 0 when the URL cannot be opened: at once
- * for a refused connection, within 10 seconds for an unreachable host.
+ * for a refused connection; for an unreachable host or a server that does
+ * not answer, once BASS_CONFIG_NET_TIMEOUT has passed. A live stream or a
+ * download whose server stops sending ends after BASS_CONFIG_NET_READTIMEOUT.
  * offset, downloadproc and user are ignored. */
 HSTREAM BASS_StreamCreateURL(const char *url, DWORD offset, DWORD flags, void *downloadproc, void *user);
 
 BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO *info);
 
-/* See BASS_TAG_*. The text stays valid until the tags change or the channel
- * is freed. */
+/* See BASS_TAG_*. Every text ends with two NULs, so a reader may walk a
+ * single string as a comment list without passing its end. The text stays
+ * valid until the tags change or the channel is freed. */
 const char *BASS_ChannelGetTags(DWORD handle, DWORD tags);
 
 /* The length in bytes; (QWORD)-1 when none (a live stream) or on failure. An

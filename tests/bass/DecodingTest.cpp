@@ -277,14 +277,12 @@ TEST(BassMusic, ModulesLoadDecodeAndAreFreedAsMusicOnly)
 }
 
 // The module library is loaded by the first module, not with the audio
-// library: a stream alone never maps it, and modules opened from several
-// threads at once all find it bound.
+// library, and modules opened from several threads at once all find it
+// bound. (Debian's FFmpeg links it too, so a stream maps it there.)
 TEST(BassMusic, TheModuleLibraryIsLoadedByTheFirstModulesFromAnyThread)
 {
     TempFolder dir;
     const std::string file = WriteTinyModule(dir);
-    const std::string tone = dir.File("tone.wav");
-    ASSERT_TRUE(MakeTone(tone, Encoder::Wav, 440, 44100, 2, 0.5, 0.3));
     const auto mapped = [] {
         std::ifstream maps("/proc/self/maps");
         std::string line;
@@ -298,9 +296,6 @@ TEST(BassMusic, TheModuleLibraryIsLoadedByTheFirstModulesFromAnyThread)
     const bool loadedBefore = mapped();
     LoadedBass bass;
     const BassApi &b = bass.api();
-    const HSTREAM s = b.StreamCreateFile(FALSE, tone.c_str(), 0, 0, BASS_STREAM_DECODE);
-    ASSERT_NE(s, 0u);
-    EXPECT_TRUE(b.StreamFree(s));
     if (!loadedBefore)
         EXPECT_FALSE(mapped());
 

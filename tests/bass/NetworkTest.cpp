@@ -252,3 +252,44 @@ TEST(BassNetwork, WmaAddOnOpensAnAsfFileOverHttp)
     EXPECT_NEAR(a.frequency, 440, 25);
     EXPECT_TRUE(b.StreamFree(h));
 }
+
+// A server that takes the connection and never answers, and one that stops
+// sending after its first second: the open fails, and the playing stream
+// ends, within the configured times (here shortened to half a second), through
+// the core library and the WMA add-on's mms and http paths alike.
+TEST(BassNetwork, ServersThatHangFailTheOpenOrEndTheStreamWithinTheTimeouts)
+{
+    TempFolder dir;
+    const std::string file = dir.File("long.mp3");
+    ASSERT_TRUE(MakeTone(file, Encoder::FfmpegMp3, 440, 44100, 2, 4.0));
+    HttpFileServer server;
+    server.Serve("/silent.mp3", file, {.silent = true});
+    server.Serve("/stall", file, {.withLength = false, .stallAfter = 16000});  // a second at 128 kbit/s
+    ASSERT_TRUE(server.Start());
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    ASSERT_TRUE(bass.InitDisk(dir.File("out.raw")));
+    ASSERT_TRUE(bass.wma().loaded());
+    ASSERT_TRUE(b.SetConfig(BASS_CONFIG_NET_TIMEOUT, 500));
+    ASSERT_TRUE(b.SetConfig(BASS_CONFIG_NET_READTIMEOUT, 500));
+
+    const std::string url = server.Url("/silent.mp3");
+    const std::string mms = "mms://" + url.substr(7);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(b.StreamCreateURL(url.c_str(), 0, BASS_STREAM_BLOCK, nullptr, nullptr), 0u);
+    EXPECT_EQ(bass.wma().StreamCreateFile(FALSE, mms.c_str(), 0, 0, 4), 0u);
+    EXPECT_EQ(bass.wma().StreamCreateFile(FALSE, url.c_str(), 0, 0, 4), 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+
+    const HSTREAM h = b.StreamCreateURL(server.Url("/stall").c_str(), 0, BASS_STREAM_BLOCK, nullptr, nullptr);
+    ASSERT_NE(h, 0u);
+    SyncRecorder ends;
+    ASSERT_NE(b.ChannelSetSync(h, BASS_SYNC_END, 0, &SyncRecorder::End, &ends), 0u);
+    ASSERT_TRUE(b.ChannelPlay(h, FALSE));
+    // The second buffered plays out; the stall itself ends the read.
+    ASSERT_TRUE(ends.WaitFor(1, 5s));
+    EXPECT_EQ(b.ChannelIsActive(h), DWORD(BASS_ACTIVE_STOPPED));
+    EXPECT_TRUE(b.StreamFree(h));
+    EXPECT_TRUE(b.SetConfig(BASS_CONFIG_NET_TIMEOUT, 8000));
+    EXPECT_TRUE(b.SetConfig(BASS_CONFIG_NET_READTIMEOUT, 10000));
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <netinet/in.h>
@@ -69,6 +70,34 @@ void PutChunk(std::vector<char> &out, char type, uint32_t seq, const char *paylo
         PutLe16(out, uint32_t(size) + ext);
     }
     out.insert(out.end(), payload, payload + size);
+}
+
+bool AsksForIcy(std::string head)
+{
+    for (char &c : head)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return head.find("\r\nicy-metadata: 1") != std::string::npos;
+}
+
+// The audio with a metadata block after every `interval` bytes: a length
+// byte (in 16-byte units) and the text padded with NULs to that length.
+std::vector<char> WithIcyBlocks(const std::vector<char> &audio, size_t interval, const std::vector<std::string> &texts)
+{
+    std::vector<char> out;
+    size_t next = 0;
+    for (size_t at = 0; at < audio.size(); at += interval) {
+        const size_t n = std::min(interval, audio.size() - at);
+        out.insert(out.end(), audio.begin() + long(at), audio.begin() + long(at + n));
+        if (n < interval || texts.empty())
+            continue;
+        const std::string &text = texts[next++ % texts.size()];
+        const size_t units = std::min<size_t>((text.size() + 15) / 16, 255);
+        std::string block(1, char(units));
+        block += text.substr(0, units * 16);
+        block.resize(1 + units * 16, '\0');
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    return out;
 }
 
 // The ASF file in chunks: its header object with the data object's 50-byte
@@ -183,6 +212,19 @@ void HttpFileServer::AcceptLoop()
     }
 }
 
+void HttpFileServer::HoldOpen(int fd)
+{
+    // Until Stop, or until the client goes away (bounded: Stop ends it).
+    while (!stop_) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 50) > 0) {
+            char buf[1024];
+            if (::recv(fd, buf, sizeof buf, 0) <= 0)
+                return;
+        }
+    }
+}
+
 void HttpFileServer::Handle(int fd)
 {
     // Request head: bounded in size and time.
@@ -217,7 +259,9 @@ void HttpFileServer::Handle(int fd)
         }
     }
     std::ifstream in(entry.file, std::ios::binary);
-    if (!found || !in) {
+    if (found && entry.options.silent) {
+        HoldOpen(fd);
+    } else if (!found || !in) {
         const std::string r = "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
         SendAll(fd, r.data(), r.size());
     } else {
@@ -228,9 +272,15 @@ void HttpFileServer::Handle(int fd)
             type = "application/vnd.ms.wms-hdr.asfv1";
         }
         std::string r = "HTTP/1.0 200 OK\r\nContent-Type: " + type + "\r\nConnection: close\r\n";
+        if (entry.options.icyInterval > 0 && AsksForIcy(head)) {
+            body = WithIcyBlocks(body, size_t(entry.options.icyInterval), entry.options.icyTexts);
+            r += "icy-metaint: " + std::to_string(entry.options.icyInterval) + "\r\n";
+        }
         if (entry.options.withLength)
             r += "Content-Length: " + std::to_string(body.size()) + "\r\n";
         r += "\r\n";
+        if (entry.options.stallAfter >= 0 && size_t(entry.options.stallAfter) < body.size())
+            body.resize(size_t(entry.options.stallAfter));
         if (SendAll(fd, r.data(), r.size())) {
             const size_t block = entry.options.bytesPerSecond > 0
                 ? size_t(std::max<int64_t>(entry.options.bytesPerSecond / 20, 1))
@@ -245,6 +295,8 @@ void HttpFileServer::Handle(int fd)
                 if (stop_ || !SendAll(fd, body.data() + at, std::min(block, body.size() - at)))
                     break;
             }
+            if (entry.options.stallAfter >= 0)
+                HoldOpen(fd);
         }
     }
     std::lock_guard lock(mutex_);

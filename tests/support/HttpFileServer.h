@@ -34,6 +34,17 @@ public:
         // header in a "$H" chunk; a play request ("Pragma: xPlayStrm=1") gets the header,
         // each data packet in a "$D" chunk, then an "$E" chunk.
         bool mmsh = false;
+        // As a radio server does for a client that asks for metadata
+        // ("Icy-MetaData: 1"): "icy-metaint" in the head, and after every
+        // icyInterval bytes of audio a block holding the next of icyTexts in
+        // turn (NUL-padded).
+        int icyInterval = 0;
+        std::vector<std::string> icyTexts = {};
+        // A server that hangs: with silent the request gets no answer at
+        // all; with stallAfter >= 0 the body stops after that many bytes.
+        // Either way the connection stays open until Stop.
+        bool silent = false;
+        int64_t stallAfter = -1;
     };
 
     HttpFileServer() = default;
@@ -52,6 +63,7 @@ public:
 private:
     void AcceptLoop();
     void Handle(int fd);
+    void HoldOpen(int fd);
 
     struct Entry {
         std::string file;
