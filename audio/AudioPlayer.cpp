@@ -266,7 +266,7 @@ bool TAudioPlayer::FinishUrlOpen(const std::string &url, std::uint64_t made)
     if (ext == ".MP3" || ext == ".MP2" || ext == ".MP1" || ext == ".OGG" || ext == ".WAV") {
         netFileStream_ = true;
         if (ext == ".OGG")
-            info.Title = TitleFromComments(lib_.ChannelGetTags(channel_, BASS_TAG_OGG), false);
+            info.Title = TitleFromComments(LibraryText(lib_.ChannelGetTags(channel_, BASS_TAG_OGG)), false);
         else
             info.Title = TitleFromUrl(url);
         const QWORD length = lib_.ChannelGetLength(channel_, BASS_POS_BYTE);
@@ -497,7 +497,7 @@ void TAudioPlayer::MetaProc(HSYNC, DWORD channel, DWORD, void *user)
     const char *text = self->lib_.ChannelGetTags(channel, BASS_TAG_META);
     if (text == nullptr)
         text = self->lib_.ChannelGetTags(channel, BASS_TAG_OGG);
-    self->window_->PostTitle(MsgGetMeta, std::int32_t(channel), TitleFromMetadata(text));
+    self->window_->PostTitle(MsgGetMeta, std::int32_t(channel), TitleFromMetadata(LibraryText(text)));
 }
 
 void TAudioPlayer::DownloadProc(HSYNC, DWORD channel, DWORD, void *user)

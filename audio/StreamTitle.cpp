@@ -1,6 +1,6 @@
 #include "audio/StreamTitle.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace quaverly::audio {
 
@@ -52,18 +52,23 @@ std::string TitleFromUrl(std::string_view url)
     return {};
 }
 
-std::string TitleFromComments(const char *list, bool anyCase, const char *end)
+std::string_view LibraryText(const char *text)
 {
-    if (list == nullptr)
+    if (text == nullptr)
         return {};
-    const char *p = list;
-    while ((end == nullptr || p < end) && *p != '\0') {
-        const std::size_t limit = end ? static_cast<std::size_t>(end - p) : std::strlen(p);
-        const std::size_t n = end ? strnlen(p, limit) : limit;
-        const std::string_view entry(p, n);
-        if (KeyIsTitle(entry, anyCase))
-            return CutTitle(std::string(entry.substr(6)));
-        p += n + 1;
+    std::size_t n = 0;
+    while (text[n] != '\0' || text[n + 1] != '\0')
+        ++n;
+    return std::string_view(text, n);
+}
+
+std::string TitleFromComments(std::string_view list, bool anyCase)
+{
+    while (!list.empty() && list.front() != '\0') {
+        const std::size_t n = std::min(list.find('\0'), list.size());
+        if (KeyIsTitle(list.substr(0, n), anyCase))
+            return CutTitle(std::string(list.substr(6, n - 6)));
+        list.remove_prefix(std::min(n + 1, list.size()));
     }
     return {};
 }
@@ -87,14 +92,11 @@ std::string TitleFromStreamTitle(std::string_view text)
     return CutTitle(std::string(rest));
 }
 
-std::string TitleFromMetadata(const char *data)
+std::string TitleFromMetadata(std::string_view text)
 {
-    if (data == nullptr)
-        return {};
-    const std::string_view text(data);
     if (text.find("StreamTitle=") != std::string_view::npos)
         return TitleFromStreamTitle(text);
-    return TitleFromComments(data, true);
+    return TitleFromComments(text, true);
 }
 
 std::string CutTitle(std::string title)

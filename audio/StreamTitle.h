@@ -21,16 +21,21 @@ std::string UrlExtension(std::string_view url);
 // positions L-6 down to 6 (1-based), with the four-character extension dropped.
 std::string TitleFromUrl(std::string_view url);
 
+// A text the audio library hands out (a tag, a metadata notice): it ends with
+// two NULs, so a comment list and a single string alike are bounded by the
+// first pair. Null gives an empty text.
+std::string_view LibraryText(const char *text);
+
 // Comment-list title: the first string whose key is TITLE gives the text
-// after "TITLE=". With `anyCase` the key matches in any letter case.
-// `end` bounds the list when it is known; reading also stops at the empty string.
-std::string TitleFromComments(const char *list, bool anyCase, const char *end = nullptr);
+// after "TITLE=". With `anyCase` the key matches in any letter case. The
+// list is "KEY=value" strings separated by NULs; nothing past its end is read.
+std::string TitleFromComments(std::string_view list, bool anyCase);
 
 // The title of a metadata notice of the library: "StreamTitle='...';"
 // metadata when the text holds "StreamTitle=", else a comment list (any case).
 // The title ends at the quote followed by ";" or at the end of the text, so
 // a title holding ";" or "'" comes through whole.
-std::string TitleFromMetadata(const char *data);
+std::string TitleFromMetadata(std::string_view text);
 
 // "StreamTitle=" metadata alone (the text after the key).
 std::string TitleFromStreamTitle(std::string_view text);

@@ -60,16 +60,32 @@ TEST(StreamTitleMetadata, TitleHoldingSemicolonsAndQuotesComesThroughWhole)
 TEST(StreamTitleMetadata, CommentListsInAnyCaseSkippingOtherKeys)
 {
     const std::string list = "ARTIST=Someone\0SUBTITLE=wrong\0title=Low Case\0TITLE=Second\0\0"s;
-    EXPECT_EQ("Low Case", TitleFromMetadata(list.c_str()));
+    EXPECT_EQ("Low Case", TitleFromMetadata(LibraryText(list.c_str())));
     // The open path of a network file takes only the exact-case key.
-    EXPECT_EQ("Second", TitleFromComments(list.c_str(), false));
+    EXPECT_EQ("Second", TitleFromComments(LibraryText(list.c_str()), false));
     const std::string none = "ARTIST=x\0\0"s;
-    EXPECT_EQ("", TitleFromMetadata(none.c_str()));
+    EXPECT_EQ("", TitleFromMetadata(LibraryText(none.c_str())));
     EXPECT_EQ("", TitleFromMetadata(""));
-    EXPECT_EQ("", TitleFromMetadata(nullptr));
-    // A bounded list without its final empty string stops at the bound.
-    const std::string unterminated = "ALBUM=x"s;
-    EXPECT_EQ("", TitleFromComments(unterminated.data(), true, unterminated.data() + unterminated.size()));
+    EXPECT_EQ("", TitleFromMetadata(LibraryText(nullptr)));
+}
+
+// An ICY block is one string: metadata without "StreamTitle=" is read as a
+// comment list that ends with the text, whatever lies behind it.
+TEST(StreamTitleMetadata, ReadingStopsAtTheEndOfTheText)
+{
+    const std::string icy = "StreamUrl='http://ad.example/';\0TITLE=Beyond\0\0"s;
+    EXPECT_EQ("", TitleFromMetadata(std::string_view(icy.c_str())));
+    EXPECT_EQ("", TitleFromComments(std::string_view(icy.c_str()), true));
+    // The library's two NULs bound a single string just like a list.
+    const std::string notice = "StreamUrl='http://ad.example/';\0\0TITLE=Beyond\0\0"s;
+    EXPECT_EQ("StreamUrl='http://ad.example/';", LibraryText(notice.c_str()));
+    EXPECT_EQ("", TitleFromMetadata(LibraryText(notice.c_str())));
+    const std::string lone = "TITLE=Lone\0\0"s;
+    EXPECT_EQ("Lone", TitleFromMetadata(LibraryText(lone.c_str())));
+    // A list cut short without its final empty string stops at the bound.
+    EXPECT_EQ("", TitleFromComments("ALBUM=x", true));
+    EXPECT_EQ("x", TitleFromComments("TITLE=x", true));
+    EXPECT_EQ("", TitleFromComments("TITLE", true));
 }
 
 TEST(StreamTitleMetadata, LongTitlesAreCutTo255BytesOnACharacterBoundary)

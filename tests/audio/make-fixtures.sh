@@ -14,6 +14,7 @@ sox -n -r 22050 -b 16 -c 1 short.wav synth 0.5 sine 1000 gain -6
 sox -n -r 44100 -b 8 -c 1 eight-bit.wav synth 1 sine 440 gain -6
 sox -n -r 44100 -b 16 -c 2 -t wav - synth 3 sine 440 gain -6 | lame --quiet -b 128 - tone.mp3
 sox -n -r 44100 -b 16 -c 1 -t wav - synth 3 sine 440 gain -6 | lame --quiet -m m -b 64 - mono.mp3
+sox -n -r 22050 -b 16 -c 1 -t wav - synth 12 sine 440 gain -6 | lame --quiet -m m -b 32 - radio.mp3
 ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=3" -ac 2 -c:a libvorbis -q:a 2 \
     -metadata title="Ogg Title" tone.ogg
 oggenc -Q -c "TITLE=Upper Title" -o upper.ogg tone-stereo.wav

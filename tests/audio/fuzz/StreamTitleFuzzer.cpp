@@ -2,23 +2,35 @@
 // give a title of at most 255 bytes without reading past the buffer.
 #include "audio/StreamTitle.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    using namespace quaverly::audio;
     const std::string text(reinterpret_cast<const char *>(data), size);
-    // The library's metadata is NUL-terminated, its comment lists end with an
-    // empty string: give both terminators after the fuzzed bytes.
-    const std::string terminated = text + std::string(2, '\0');
-    if (quaverly::audio::TitleFromMetadata(terminated.c_str()).size() > quaverly::audio::MaxTitleBytes)
+    // As the library hands texts out: ending in two NULs, read up to them.
+    const std::string library = text + std::string(2, '\0');
+    if (TitleFromMetadata(LibraryText(library.c_str())).size() > MaxTitleBytes)
         std::abort();
-    if (quaverly::audio::TitleFromComments(text.data(), false, text.data() + text.size()).size() >
-        quaverly::audio::MaxTitleBytes)
+    // As an ICY block arrives: one string with a single NUL, in a buffer of
+    // exactly that size, so that a walk past the NUL is caught.
+    const std::size_t n = std::min(text.find('\0'), text.size());
+    const std::unique_ptr<char[]> icy(new char[n + 1]);
+    std::memcpy(icy.get(), text.data(), n);
+    icy[n] = '\0';
+    if (TitleFromMetadata(std::string_view(icy.get(), n)).size() > MaxTitleBytes)
         std::abort();
-    (void)quaverly::audio::TitleFromUrl(text);
-    (void)quaverly::audio::UrlExtension(text);
+    if (TitleFromMetadata(std::string_view(icy.get(), n + 1)).size() > MaxTitleBytes)
+        std::abort();
+    if (TitleFromComments(text, false).size() > MaxTitleBytes)
+        std::abort();
+    (void)TitleFromUrl(text);
+    (void)UrlExtension(text);
     return 0;
 }
