@@ -5,10 +5,14 @@
 // turn and prints what the player reports as JSON lines (the stream
 // information after opening, the length, the position once a second, stream
 // titles, the download notice, the end and, with --bands, every band frame).
-// --max-seconds moves on to the next argument after that long (a radio
-// stream never ends by itself). Exit status 0 when every argument opened.
+// An argument that cannot be opened gets a "Reason" in its open line and a
+// line on stderr. --max-seconds moves on to the next argument after that
+// long (a radio stream never ends by itself). Exit status 0 when every
+// argument played, 1 otherwise, 2 for a wrong command line, 130 after
+// SIGINT or SIGTERM; --help or -h prints the usage.
 #include "JsonText.h"
 #include "MediaControlRun.h"
+#include "OpenFailure.h"
 #include "audio/AudioPlayer.h"
 #include "platform/ProgramPaths.h"
 #include "ui/IDialogs.h"
@@ -17,7 +21,10 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +57,10 @@ public:
 
 // SIGINT and SIGTERM end the run with status 130. They are blocked in every
 // thread and taken by one thread that waits for them alone, so the event
-// loop polls no descriptor of its own for a signal that has not come.
+// loop polls no descriptor of its own for a signal that has not come. When
+// the loop does not take the ending at once (it is inside an open that
+// waits for a server), the waiter ends the process itself, after the lines
+// written so far.
 class StopSignals {
 public:
     // Before any other thread starts: each one inherits the blocked set.
@@ -65,11 +75,24 @@ public:
         waiter_ = std::thread([this] {
             int signal = 0;
             while (sigwait(&set_, &signal) == 0) {
-                std::lock_guard<std::mutex> lock(mutex_);
+                std::unique_lock<std::mutex> lock(mutex_);
                 if (closing_)
                     return;
                 QMetaObject::invokeMethod(
-                    QCoreApplication::instance(), [] { QCoreApplication::exit(130); }, Qt::QueuedConnection);
+                    QCoreApplication::instance(),
+                    [this] {
+                        std::lock_guard<std::mutex> taken(mutex_);
+                        exiting_ = true;
+                        taken_.notify_all();
+                        QCoreApplication::exit(130);
+                    },
+                    Qt::QueuedConnection);
+                if (!taken_.wait_for(lock, std::chrono::milliseconds(500), [this] { return exiting_ || closing_; })) {
+                    // Whole lines only: Put holds the stream's lock per line.
+                    flockfile(stdout);
+                    std::fflush(stdout);
+                    std::_Exit(130);
+                }
             }
         });
     }
@@ -98,7 +121,9 @@ private:
 
     const sigset_t set_ = Set();
     std::mutex mutex_;
+    std::condition_variable taken_;
     bool closing_ = false;
+    bool exiting_ = false;
     std::thread waiter_;
 };
 
@@ -112,8 +137,10 @@ int g_bandLinesHeld = 0;
 
 void Put(std::string_view json)
 {
-    std::fwrite(json.data(), 1, json.size(), stdout);
-    std::fputc('\n', stdout);
+    flockfile(stdout);
+    fwrite_unlocked(json.data(), 1, json.size(), stdout);
+    fputc_unlocked('\n', stdout);
+    funlockfile(stdout);
 }
 
 void Line(std::string_view json)
@@ -154,7 +181,11 @@ std::string StreamInfoJson(const TStreamInfo &i)
            ", \"Title\": " + JsonString(i.Title) + "}";
 }
 
+constexpr const char *Usage = "usage: quaverly-play [--bands] [--seek MS] [--max-seconds S] FILE|URL...\n"
+                              "       quaverly-play --media-control [--max-seconds S] FILE|URL...\n";
+
 struct Options {
+    bool help = false;
     bool bands = false;
     bool seek = false;
     std::uint32_t seekMs = 0;
@@ -177,7 +208,9 @@ bool Parse(int argc, char **argv, Options &o)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         long v = 0;
-        if (a == "--bands")
+        if (a == "--help" || a == "-h")
+            o.help = true;
+        else if (a == "--bands")
             o.bands = true;
         else if (a == "--seek" && i + 1 < argc && ParseNumber(argv[i + 1], 0xFFFFFFFFL, v))
             o.seek = true, o.seekMs = std::uint32_t(v), ++i;
@@ -188,7 +221,7 @@ bool Parse(int argc, char **argv, Options &o)
         else
             o.items.push_back(a);
     }
-    return !o.items.empty();
+    return o.help || !o.items.empty();
 }
 
 class Session {
@@ -226,9 +259,12 @@ public:
         // a cleared one for the argument instead.
         TStreamInfo failed;
         failed.FileName = item;
+        const std::string reason = ok ? std::string() : tools::OpenFailureReason(item, player_);
         Line("{\"event\": \"open\", \"File\": " + JsonString(item) + ", \"Result\": " + (ok ? "true" : "false") +
-             ", \"StreamInfo\": " + StreamInfoJson(ok ? player_.CurrentStreamInfo() : failed) + "}");
+             ", \"StreamInfo\": " + StreamInfoJson(ok ? player_.CurrentStreamInfo() : failed) +
+             (ok ? "" : ", \"Reason\": " + JsonString(reason)) + "}");
         if (!ok) {
+            std::fprintf(stderr, "quaverly-play: %s: %s\n", item.c_str(), reason.c_str());
             QTimer::singleShot(0, [this] { Next(); });
             return;
         }
@@ -270,8 +306,12 @@ int main(int argc, char **argv)
         return tools::RunMediaControl(argc - 1, argv + 1);
     Options options;
     if (!Parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: quaverly-play [--bands] [--seek MS] [--max-seconds S] FILE|URL...\n");
+        std::fputs(Usage, stderr);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(Usage, stdout);
+        return 0;
     }
     // Room for the band lines held between writes.
     static char outBuffer[8192];
@@ -286,9 +326,12 @@ int main(int argc, char **argv)
     ConsoleDialogs dialogs;
     TAudioPlayer player(&dialogs, ProgramFolder());
     if (!player.PlayerReady()) {
-        if (player.BASSDLLVer().empty())
-            std::fprintf(stderr, "quaverly-play: %s could not be loaded from %s\n", "libbass.so",
-                         ProgramFolder().c_str());
+        if (!player.Library().Loaded())
+            std::fprintf(stderr, "quaverly-play: libbass.so could not be loaded from %s: %s\n",
+                         ProgramFolder().c_str(), player.Library().Error().c_str());
+        else
+            std::fprintf(stderr, "quaverly-play: the sound output could not be opened "
+                                 "(no device, in use, or no working driver)\n");
         return 1;
     }
     // The audio output's own SIGINT/SIGTERM handlers never run: the signals
