@@ -170,7 +170,9 @@ void TId3v2Tag::ReadFrames(TFileReader& file, RawFrames& raw) const
         if (!file.ReadExactly(dataStart, kept, data))
             return;
         const bool compressed = !v22 && (header[9] & 0x80);
-        if (!compressed && !data.empty() && data[0] <= 1) {
+        // The first byte of the cleared buffer: 0 for a frame of size 0.
+        const std::uint8_t encoding = data.empty() ? 0 : data[0];
+        if (!compressed && encoding <= 1) {
             const std::string_view id(reinterpret_cast<const char*>(header.data()), v22 ? 3 : 4);
             for (std::size_t slot = 0; slot < SlotCount; ++slot) {
                 if (ids[slot] == id) {

@@ -201,6 +201,23 @@ TEST(Id3v2Tag, LaterFrameOfSameKindWins)
     EXPECT_EQ("Second", tag.Title());
 }
 
+// A frame of size 0 leaves the cleared buffer, whose first byte is 0: it is
+// stored as an empty text, replacing an earlier frame of its kind.
+TEST(Id3v2Tag, EmptyFrameIsStoredAndEmptiesAnEarlierOne)
+{
+    for (const int version : {2, 3, 4}) {
+        SCOPED_TRACE(version);
+        const bool v22 = version == 2;
+        TId3v2Tag tag = ReadBytes(Tag(version, {Frame(version, v22 ? "TAL" : "TALB", Latin1("Old")),
+                                                Frame(version, v22 ? "TT2" : "TIT2", Latin1("Song")),
+                                                Frame(version, v22 ? "TAL" : "TALB", {}),
+                                                Frame(version, v22 ? "TP1" : "TPE1", Latin1("After"))}));
+        EXPECT_EQ("", tag.Album());
+        EXPECT_EQ("Song", tag.Title());
+        EXPECT_EQ("After", tag.Artist());
+    }
+}
+
 TEST(Id3v2Tag, CompressedFrameIsSkipped)
 {
     TId3v2Tag tag = ReadBytes(Tag(3, {Frame(3, "TIT2", Latin1("Packed"), 0x80), Frame(3, "TPE1", Latin1("A"))}));
