@@ -5,6 +5,7 @@
 #include "audio/VisFrame.h"
 #include "platform/X11WindowSystem.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <sstream>
@@ -63,15 +64,23 @@ protected:
 
     void StartPlayer(const char *file)
     {
-        player = SpawnProcess({"/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/null 2>&1", Bin("quaverly-play"),
-                               Fixture(file)});
+        const std::string out = FixtureFolder() + "/player-" + std::to_string(++runs) + ".txt";
+        player = SpawnProcess({"/bin/sh", "-c", "exec \"$0\" \"$1\" >\"$2\" 2>/dev/null", Bin("quaverly-play"),
+                               Fixture(file), out});
         ASSERT_GT(player, 0);
         X11WindowSystem x;
         ASSERT_TRUE(x.connected());
-        for (int i = 0; i < 300 && x.FindByTitle(audio::visframe::PlayerWindowTitle) == 0; ++i)
+        // Playing: the window exists and the length line follows the play call.
+        const auto playing = [&] {
+            if (x.FindByTitle(audio::visframe::PlayerWindowTitle) == 0)
+                return false;
+            const auto lines = Lines(out);
+            return std::any_of(lines.begin(), lines.end(),
+                               [](const std::string &l) { return l.starts_with("{\"event\": \"length\""); });
+        };
+        for (int i = 0; i < 500 && !playing(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ASSERT_NE(0u, x.FindByTitle(audio::visframe::PlayerWindowTitle));
-        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // playing by now
+        ASSERT_TRUE(playing());
     }
 
     std::vector<std::string> Monitor(std::vector<std::string> args)
@@ -132,4 +141,28 @@ TEST_F(VisOutMonitorTest, UntakenFramesComeOnlyEveryTenthTickAndCommand70StopsTh
     const auto stopped = Monitor({"--stop-after", "3", "--seconds", "1.5", "--quiet-rows"});
     EXPECT_GE(stopped.size(), 3u);
     EXPECT_LE(stopped.size(), 4u); // at most one was on its way
+}
+
+TEST_F(VisOutMonitorTest, WithNoPlayerRunningItSaysSoAndFailsAndHelpPrintsTheUsage)
+{
+    const auto run = [&](const std::string &arg, std::vector<std::string> &out, std::vector<std::string> &err) {
+        const std::string o = FixtureFolder() + "/alone-out.txt", e = FixtureFolder() + "/alone-err.txt";
+        const pid_t pid = SpawnProcess({"/bin/sh", "-c", "exec \"$0\" \"$1\" >\"$2\" 2>\"$3\"", Bin("visout-monitor"),
+                                        arg, o, e});
+        EXPECT_GT(pid, 0);
+        const int status = WaitForExit(pid, 20000);
+        out = Lines(o);
+        err = Lines(e);
+        return status;
+    };
+    std::vector<std::string> out, err;
+    EXPECT_EQ(1, run("--quiet-rows", out, err));
+    EXPECT_TRUE(out.empty());
+    ASSERT_EQ(1u, err.size());
+    EXPECT_TRUE(err[0].starts_with("visout-monitor: no audio player window")) << err[0];
+    for (const std::string flag : {"--help", "-h"}) {
+        EXPECT_EQ(0, run(flag, out, err)) << flag;
+        ASSERT_EQ(1u, out.size()) << flag;
+        EXPECT_TRUE(out[0].starts_with("usage: visout-monitor ")) << flag;
+    }
 }

@@ -346,8 +346,10 @@ class Errors(Fixtures):
         # A file that cannot be opened gives an error object and status 1,
         # and the files after it are still read.
         missing = self.path("missing.ogg")
-        status, lines, _ = run(names[0], missing, self.dir + "/", names[3])
+        status, lines, err = run(names[0], missing, self.dir + "/", names[3])
         self.assertEqual(1, status)
+        # Every failure is also said on stderr, one line each.
+        self.assertEqual(1, len([l for l in err.splitlines() if "missing.ogg" in l]), err)
         self.assertEqual(4, len(lines))
         self.assertEqual(["Error"], list(lines[1]["OggInfo"].keys()))
         self.assertIn("missing.ogg", lines[1]["OggInfo"]["Error"])
@@ -363,11 +365,19 @@ class Errors(Fixtures):
         self.assertIn("missing.txt", err)
         for reader, key in (("mpeg", "MpegInfo"), ("id3v1", "ID3v1"), ("id3v2", "ID3v2"), ("ogg", "OggInfo"),
                             ("wma", "WmaInfo"), ("wav", "WavInfo")):
-            status, lines, _ = run("--reader", reader, missing, names[0])
+            status, lines, err = run("--reader", reader, missing, names[0])
             self.assertEqual(1, status, reader)
+            self.assertIn("missing.ogg", err, reader)
             self.assertEqual({"File": missing, key: lines[0][key]}, lines[0])
             self.assertEqual(["Error"], list(lines[0][key].keys()))
             self.assertEqual(["File", key], list(lines[1].keys()))
+
+    def test_help_prints_the_usage_and_reads_no_file(self):
+        for flag in ("--help", "-h"):
+            done = subprocess.run([TOOL, flag], capture_output=True, timeout=60)
+            self.assertEqual(0, done.returncode, flag)
+            self.assertTrue(done.stdout.decode().startswith("usage: quaverly-info "), flag)
+            self.assertEqual(b"", done.stderr, flag)
 
     def test_usage_errors(self):
         for args in ([], ["--reader"], ["--reader", "flac", "x"], ["--reader", "ogg"], ["--verbose", "x"]):

@@ -1,7 +1,10 @@
 // quaverly-info [--reader mpeg|id3v1|id3v2|ogg|wma|wav] FILE...
 // Prints, for each file, one line holding one JSON object of what the file
 // information readers find: the stream information the audio player would
-// use, or one reader's full state.
+// use, or one reader's full state. Exit status 0 when every file could be
+// read (a file that holds no valid stream is a result, not a failure), 1
+// otherwise with the reason for each failure on stderr, 2 for a wrong
+// command line; --help or -h prints the usage.
 #include "JsonWriter.h"
 #include "ReaderJson.h"
 #include "mediainfo/FileReader.h"
@@ -16,10 +19,11 @@ using namespace quaverly;
 
 namespace {
 
+constexpr const char* UsageLine = "usage: quaverly-info [--reader mpeg|id3v1|id3v2|ogg|wma|wav] FILE...\n";
+
 int Usage(const std::string& problem)
 {
-    std::cerr << "quaverly-info: " << problem << "\n"
-              << "usage: quaverly-info [--reader mpeg|id3v1|id3v2|ogg|wma|wav] FILE...\n";
+    std::cerr << "quaverly-info: " << problem << "\n" << UsageLine;
     return 2;
 }
 
@@ -142,6 +146,10 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string reader;
     std::size_t first = 0;
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << UsageLine;
+        return 0;
+    }
     if (!args.empty() && args[0] == "--reader") {
         if (args.size() < 2)
             return Usage("--reader needs a name");
@@ -168,14 +176,12 @@ int main(int argc, char** argv)
         if (reader.empty()) {
             WriteStreamInfo(json, file, openError, readers);
             if (!openError.empty()) {
-                // With no reader object to carry it, the error goes to stderr; either way the
-                // run does not count as a success.
-                if (readers.LastUsed == audio::TStreamReader::None)
-                    std::cerr << "quaverly-info: " << openError << '\n';
+                std::cerr << "quaverly-info: " << openError << '\n';
                 status = 1;
             }
         } else if (!openError.empty()) {
             WriteError(json, ReaderKey(reader), openError);
+            std::cerr << "quaverly-info: " << openError << '\n';
             status = 1;
         } else {
             WriteOneReader(json, reader, file);

@@ -12,7 +12,9 @@
 // Options: --interval MS (send 55 first), --frames N (stop after N frames),
 // --stop-after N (send 70 after N frames, then keep listening), --no-clear
 // (never clear the flag), --seconds S (give up after S seconds, default 10),
-// --quiet-rows (leave the rows out of the lines).
+// --quiet-rows (leave the rows out of the lines); --help or -h prints the
+// usage. Exit status 0 after listening, 1 when no audio player window is on
+// the display (or no display), 2 for a wrong command line.
 #include "audio/VisFrame.h"
 #include "platform/SharedMemory.h"
 
@@ -37,6 +39,7 @@ struct Options {
     long stopAfter = -1;
     bool noClear = false;
     bool quietRows = false;
+    bool help = false;
     double seconds = 10;
 };
 
@@ -123,6 +126,8 @@ bool Parse(int argc, char **argv, Options &o)
             o.noClear = true;
         else if (a == "--quiet-rows")
             o.quietRows = true;
+        else if (a == "--help" || a == "-h")
+            o.help = true;
         else
             return false;
     }
@@ -134,10 +139,15 @@ bool Parse(int argc, char **argv, Options &o)
 int main(int argc, char **argv)
 {
     Options o;
+    constexpr const char *usage = "usage: visout-monitor [--interval MS] [--frames N] [--stop-after N] [--no-clear] "
+                                  "[--seconds S] [--quiet-rows]\n";
     if (!Parse(argc, argv, o)) {
-        std::fprintf(stderr, "usage: visout-monitor [--interval MS] [--frames N] [--stop-after N] [--no-clear] "
-                             "[--seconds S] [--quiet-rows]\n");
+        std::fputs(usage, stderr);
         return 2;
+    }
+    if (o.help) {
+        std::fputs(usage, stdout);
+        return 0;
     }
     int screenNumber = 0;
     xcb_connection_t *c = xcb_connect(nullptr, &screenNumber);
@@ -162,6 +172,12 @@ int main(int argc, char **argv)
     const std::uint32_t sendingData = Atom(c, "WM_SendingData");
 
     const auto players = PlayerWindows(c, root);
+    if (players.empty()) {
+        std::fprintf(stderr, "visout-monitor: no audio player window on the display (is a player running?)\n");
+        xcb_destroy_window(c, self);
+        xcb_disconnect(c);
+        return 1;
+    }
     for (xcb_window_t p : players) {
         if (o.interval >= 0)
             Send(c, p, sendingData, 55, o.interval);
