@@ -63,7 +63,8 @@ TEST_P(PlaysTone, AtItsFrequencyLevelAndLengthAndEndsOnceAfterTheLastSample)
     ASSERT_TRUE(b.ChannelPlay(h, FALSE));
     EXPECT_EQ(b.ChannelIsActive(h), DWORD(BASS_ACTIVE_PLAYING));
     ASSERT_TRUE(ends.WaitFor(1, 5s));
-    std::this_thread::sleep_for(300ms);  // a second end notice would come now
+    // A second end notice would come within this time; it fails at once.
+    EXPECT_FALSE(ends.WaitFor(2, 300ms));
     const auto records = ends.records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].channel, h);
@@ -213,7 +214,7 @@ TEST(BassOutput, StopKeepsThePositionPlayResumesAndRestartBeginsAgain)
     const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, 0);
     ASSERT_NE(h, 0u);
     ASSERT_TRUE(b.ChannelPlay(h, FALSE));
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(WaitUntil([&] { return b.ChannelGetPosition(h, BASS_POS_BYTE) > b.ChannelSeconds2Bytes(h, 0.4f); }, 5s));
     ASSERT_TRUE(b.ChannelStop(h));
     EXPECT_EQ(b.ChannelIsActive(h), DWORD(BASS_ACTIVE_STOPPED));
     const QWORD stopped = b.ChannelGetPosition(h, BASS_POS_BYTE);
@@ -221,15 +222,13 @@ TEST(BassOutput, StopKeepsThePositionPlayResumesAndRestartBeginsAgain)
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(b.ChannelGetPosition(h, BASS_POS_BYTE), stopped);
     ASSERT_TRUE(b.ChannelPlay(h, FALSE));
-    std::this_thread::sleep_for(200ms);
-    EXPECT_GT(b.ChannelGetPosition(h, BASS_POS_BYTE), stopped);
+    EXPECT_TRUE(WaitUntil([&] { return b.ChannelGetPosition(h, BASS_POS_BYTE) > stopped; }, 5s));
     ASSERT_TRUE(b.ChannelStop(h));
     ASSERT_TRUE(b.ChannelPlay(h, TRUE));
     EXPECT_LT(b.ChannelGetPosition(h, BASS_POS_BYTE), b.ChannelSeconds2Bytes(h, 0.1f));
     // While playing, about half a second is decoded ahead: enough for the
     // visualisation feed's 2048 bytes per channel and the largest FFT.
-    std::this_thread::sleep_for(100ms);
-    EXPECT_GE(b.ChannelGetData(h, nullptr, BASS_DATA_AVAILABLE), 2u * 2048u);
+    EXPECT_TRUE(WaitUntil([&] { return b.ChannelGetData(h, nullptr, BASS_DATA_AVAILABLE) >= 2u * 2048u; }, 5s));
     std::vector<int16_t> samples(1152);
     EXPECT_EQ(b.ChannelGetData(h, samples.data(), 2304), 2304u);
     EXPECT_TRUE(b.StreamFree(h));
@@ -279,7 +278,7 @@ TEST(BassOutput, PositionAndSamplesFollowWhatIsHeardInsideTheDeviceBuffer)
     const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, 0);
     ASSERT_NE(h, 0u);
     ASSERT_TRUE(b.ChannelPlay(h, FALSE));
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(WaitUntil([&] { return b.ChannelGetPosition(h, BASS_POS_BYTE) > 0; }, 5s));
     const auto start = std::chrono::steady_clock::now();
     const int64_t first = int64_t(b.ChannelGetPosition(h, BASS_POS_BYTE) / 4);
     int64_t last = first;
