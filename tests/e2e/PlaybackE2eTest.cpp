@@ -1,0 +1,208 @@
+// The real program plays a playlist of three tones from a temporary program
+// folder under a private X server, with SDL's disk output: what it played,
+// the window's titles and the playlist file it leaves are checked from
+// outside.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <string>
+#include <vector>
+
+#include "e2e/E2eSupport.h"
+#include "platform/TempFolder.h"
+
+extern char **environ;
+
+using namespace quaverly::e2e;
+using quaverly::test::TempFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRate = 44100;
+
+// A stereo 16-bit WAV file holding a sine.
+void WriteTone(const std::string &path, double frequency, double seconds)
+{
+    const std::uint32_t frames = std::uint32_t(seconds * kRate);
+    const std::uint32_t dataBytes = frames * 4;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char *>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + dataBytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(kRate);
+    u32(kRate * 4);
+    u16(4);
+    u16(16);
+    out.write("data", 4);
+    u32(dataBytes);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const auto s = std::int16_t(12000 * std::sin(2 * M_PI * frequency * i / kRate));
+        u16(std::uint16_t(s));
+        u16(std::uint16_t(s));
+    }
+}
+
+struct Segment {
+    double seconds = 0;
+    double frequency = 0;
+};
+
+// The sounding stretches of the disk output (interleaved stereo 16-bit at
+// 44.1 kHz), split where it stays silent for 50 ms or more.
+std::vector<Segment> SoundingSegments(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    std::vector<std::int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    std::vector<Segment> segments;
+    const std::size_t frames = samples.size() / 2;
+    std::size_t i = 0;
+    const std::size_t gap = kRate / 20;
+    while (i < frames) {
+        while (i < frames && std::abs(samples[2 * i]) < 500)
+            ++i;
+        if (i >= frames)
+            break;
+        const std::size_t start = i;
+        std::size_t quiet = 0, last = i, crossings = 0;
+        for (; i < frames && quiet < gap; ++i) {
+            if (std::abs(samples[2 * i]) >= 500) {
+                quiet = 0;
+                last = i;
+            } else {
+                ++quiet;
+            }
+            if (i > start && (samples[2 * (i - 1)] < 0) != (samples[2 * i] < 0))
+                ++crossings;
+        }
+        const double seconds = double(last - start + 1) / kRate;
+        if (seconds > 0.1)
+            segments.push_back({seconds, crossings / 2.0 / seconds});
+    }
+    return segments;
+}
+
+class PlaybackE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char *file : {"quaverly", "libbass.so", "libbasswma.so"})
+            fs::copy_file(std::string(QUAVERLY_BIN_DIR) + "/" + file, folder.path() + "/" + file);
+        for (const char *dir : {"/runtime", "/registry", "/home"})
+            fs::create_directories(state.path() + dir);
+        fs::permissions(state.path() + "/runtime", fs::perms::owner_all);
+    }
+
+    std::vector<std::string> Environment(const std::string &display) const
+    {
+        std::vector<std::string> env;
+        static const char *dropped[] = {"DISPLAY=", "XDG_RUNTIME_DIR=", "QUAVERLY_REGISTRY_DIR=", "QT_QPA_PLATFORM=",
+                                        "HOME=", "XDG_CONFIG_HOME=", "XAUTHORITY=", "SDL_"};
+        for (char **e = environ; *e; ++e) {
+            const std::string entry = *e;
+            bool drop = false;
+            for (const char *d : dropped)
+                drop = drop || entry.rfind(d, 0) == 0;
+            if (!drop)
+                env.push_back(entry);
+        }
+        env.push_back("DISPLAY=" + display);
+        env.push_back("XDG_RUNTIME_DIR=" + state.path() + "/runtime");
+        env.push_back("QUAVERLY_REGISTRY_DIR=" + state.path() + "/registry");
+        env.push_back("HOME=" + state.path() + "/home");
+        env.push_back("SDL_AUDIODRIVER=disk");
+        env.push_back("SDL_DISKAUDIOFILE=" + output());
+        return env;
+    }
+    std::string output() const { return state.path() + "/out.raw"; }
+    std::string playlist() const { return folder.path() + "/tones.m3u"; }
+
+    TempFolder folder;
+    TempFolder state;
+};
+
+TEST_F(PlaybackE2eTest, PlaySwitchPlaysTheListInOrderWithItsTitlesAndAKillKeepsTheMeasuredLengths)
+{
+    XServer server(true);
+    ASSERT_TRUE(server.ok()) << server.error();
+    const std::vector<std::pair<std::string, double>> tones = {{"low", 440}, {"middle", 660}, {"high", 990}};
+    {
+        std::ofstream list(playlist());
+        list << "#EXTM3U\n";
+        for (const auto &[name, frequency] : tones) {
+            const std::string path = folder.path() + "/" + name + ".wav";
+            WriteTone(path, frequency, 1.2);
+            list << path << "\n";
+        }
+    }
+
+    Child quaverly = Spawn({folder.path() + "/quaverly", "/PLAY"}, Environment(server.display()),
+                           state.path() + "/stderr.txt");
+    ASSERT_TRUE(quaverly.started());
+
+    // The title follows the rows; the third one is reached within seconds.
+    std::vector<std::string> titles;
+    const bool third = WaitUntil(
+        [&] {
+            const auto windows = VisibleMainWindows(server.display());
+            if (windows.empty())
+                return false;
+            std::string title = RunTool(server.display(), "xprop -id " + std::to_string(windows[0]) + " WM_NAME");
+            const auto quote = title.find('"');
+            title = quote == std::string::npos ? "" : title.substr(quote + 1, title.rfind('"') - quote - 1);
+            if (!title.empty() && (titles.empty() || titles.back() != title))
+                titles.push_back(title);
+            return title == "high";
+        },
+        20000);
+    ASSERT_TRUE(third) << "titles seen: " << ::testing::PrintToString(titles);
+    const std::vector<std::string> expected = {"low", "middle", "high"};
+    std::vector<std::string> rows;
+    for (const std::string &t : titles)
+        if (t != "Quaverly")
+            rows.push_back(t);
+    EXPECT_EQ(expected, rows);
+
+    // Wait for the third tone to have been played whole, then end the
+    // program the way a shutdown does.
+    WaitUntil(
+        [&] {
+            const auto segments = SoundingSegments(output());
+            return segments.size() >= 3 && segments[2].seconds > 1.15;
+        },
+        5000);
+    kill(quaverly.pid(), SIGTERM);
+    EXPECT_EQ(0, quaverly.Wait(10000));
+
+    const auto segments = SoundingSegments(output());
+    ASSERT_GE(segments.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(tones[i].second, segments[i].frequency, tones[i].second * 0.03) << "tone " << i;
+        EXPECT_NEAR(1.2, segments[i].seconds, 0.03) << "tone " << i;
+    }
+
+    // The exit work wrote the measured lengths into the playlist file.
+    std::ifstream list(playlist());
+    const std::string text((std::istreambuf_iterator<char>(list)), {});
+    for (const auto &[name, frequency] : tones) {
+        const std::size_t info = text.find("#EXTINF:1," + name);
+        ASSERT_NE(std::string::npos, info) << text;
+        EXPECT_EQ(text.find_first_not_of("\r\n", text.find_first_of("\r\n", info)),
+                  text.find(folder.path() + "/" + name + ".wav"))
+            << text;
+    }
+}
+
+}  // namespace
