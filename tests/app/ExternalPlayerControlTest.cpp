@@ -19,14 +19,20 @@ class ExternalPlayerControlTest : public ::testing::Test {
 protected:
     ExternalPlayerControlTest()
     {
-        std::string pattern = (fs::temp_directory_path() / "quaverly-xgp-XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
         form.State.ProgramFolder = folder_ + "/";
         form.State.FormActivated = true;
         form.sbNext3.Visible = false;
         media.knobs.length = 10.9;
     }
     ~ExternalPlayerControlTest() override { fs::remove_all(folder_); }
+
+    // Members are built in declaration order: the folder must exist before
+    // the registry that lives in it.
+    static std::string MakeTemporaryFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "quaverly-xgp-XXXXXX").string();
+        return mkdtemp(pattern.data());
+    }
 
     std::string MakeFile(const std::string &name)
     {
@@ -53,7 +59,7 @@ protected:
         return control.CurrentPlayer();
     }
 
-    std::string folder_;
+    std::string folder_ = MakeTemporaryFolder();
     TFormModel form;
     FakeExternalPlayerHost host {form};
     FakeWindows windows;
