@@ -65,6 +65,14 @@ void TApplication::ModalClosed()
     window_->TakeUpDeferredClose();
 }
 
+void TApplication::PrepareVideoWindow()
+{
+    if (videoWindowMade_ || !window_)
+        return;
+    videoWindowMade_ = true;
+    media_.SetVideoWindow(std::uint64_t(window_->ControlWidget(TControlId::VdoPanel)->winId()));
+}
+
 void TApplication::BindWindow()
 {
     window_ = std::make_unique<TQtMainWindow>(form_, events_);
@@ -121,7 +129,6 @@ void TApplication::BindPlayback()
         events_.OnClick(next, [this] { controller_.sbNextClick(); });
     for (TControlId stop : {TControlId::sbStop, TControlId::sbStop2, TControlId::sbStop3})
         events_.OnClick(stop, [this] { controller_.sbStopClick(); });
-    media_.SetVideoWindow(std::uint64_t(window_->ControlWidget(TControlId::VdoPanel)->winId()));
 }
 
 void TApplication::BindPositionTimer()

@@ -71,6 +71,7 @@ private:
     void Run(const std::function<void()> &handler);
     void Post(std::function<void()> handler);
     void ModalClosed();
+    void PrepareVideoWindow();
 
     TStartup startup_;
     TFormModel form_;
@@ -108,7 +109,8 @@ private:
     // reference to the other until the window runs.
     TPlaybackController controller_{form_, TControllerServices{engines_, playlist_, layout_, dialogs_, random_,
                                                                platform_, settings_, externalPlayer_, externalPlayback_, spectrum_,
-                                                               [this](std::function<void()> f) { Post(std::move(f)); }}};
+                                                               [this](std::function<void()> f) { Post(std::move(f)); },
+                                                               [this] { PrepareVideoWindow(); }}};
     TPlaylist playlist_{form_, controller_, externalPlayer_, dialogs_, random_, playlistHost_};
     TPositionTimer positionTimer_{form_, engines_, controller_, layout_, externalPlayback_};
     TMainForm mainForm_;
@@ -118,6 +120,7 @@ private:
     std::unique_ptr<TQtMainWindow> window_;
     std::unique_ptr<TFormTimers> timers_;
     std::unique_ptr<TExitSignals> exitSignals_;
+    bool videoWindowMade_ = false;
 };
 
 }  // namespace quaverly

@@ -171,6 +171,8 @@ void TPlaybackController::AudioEngineOpened(unsigned start, bool opened)
 void TPlaybackController::StartInMediaControl()
 {
     IMediaControl &media = services_.Engines.Media;
+    if (services_.PrepareVideo)
+        services_.PrepareVideo();
     media.SetFileName(RowPath());
     media.SetCurrentPosition(-1.0);
     if (!media.Play()) {

@@ -33,6 +33,10 @@ struct TControllerServices {
     // Runs a function on a later turn of the event loop, as a handler of its
     // own (the window shows what the model says before it runs).
     std::function<void(std::function<void()>)> Post;
+    // Called before each start in the media control: gives it the native
+    // window of the video panel, made only when first needed (a native
+    // child window costs the window system and covers its siblings).
+    std::function<void()> PrepareVideo;
 };
 
 // The playback controller: plays the playlist one row at a time through the

@@ -49,6 +49,9 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The video panel gets a native window for the media control's picture;
+    // its siblings (the buttons) stay plain widgets.
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quaverly"));
     // The CJK face has no hints of its own: the auto-hinter would read
