@@ -34,7 +34,7 @@ if [ "${QUAVERLY_QUICK:-0}" != 1 ]; then
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
     echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
-    if sanitized build-asan "platform;mediainfo;ui;playlist;audio;tools" -DQUAVERLY_SANITIZE=address,undefined; then
+    if sanitized build-asan "platform;mediainfo;ui;playlist;audio;app;tools" -DQUAVERLY_SANITIZE=address,undefined; then
         # The integration cases share one X display (windows found by title,
         # stacking, the foreground) and time frames between processes: they
         # run one at a time, as in the main build.
