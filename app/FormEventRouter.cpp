@@ -23,6 +23,13 @@ void TFormEventRouter::MouseUp(TControlId control, TMouseButton button, TShiftSt
         it->second(button, shift, x, y);
 }
 
+void TFormEventRouter::MouseMove(TControlId control, TShiftState shift, int x, int y)
+{
+    auto it = mouseMoves_.find(control);
+    if (it != mouseMoves_.end() && it->second)
+        it->second(shift, x, y);
+}
+
 void TFormEventRouter::KeyDown(TControlId control, int &key, TShiftState shift)
 {
     auto it = keyDowns_.find(control);

@@ -16,6 +16,7 @@ class TFormEventRouter final : public IFormEvents {
 public:
     using Handler = std::function<void()>;
     using MouseHandler = std::function<void(TMouseButton button, TShiftState shift, int x, int y)>;
+    using MoveHandler = std::function<void(TShiftState shift, int x, int y)>;
     using KeyHandler = std::function<void(int &key, TShiftState shift)>;
 
     explicit TFormEventRouter(TMainForm &form) : form_(form) {}
@@ -24,6 +25,7 @@ public:
     void OnDblClick(TControlId control, Handler handler) { dblClicks_[control] = std::move(handler); }
     void OnMouseDown(TControlId control, MouseHandler handler) { mouseDowns_[control] = std::move(handler); }
     void OnMouseUp(TControlId control, MouseHandler handler) { mouseUps_[control] = std::move(handler); }
+    void OnMouseMove(TControlId control, MoveHandler handler) { mouseMoves_[control] = std::move(handler); }
     void OnKeyDown(TControlId control, KeyHandler handler) { keyDowns_[control] = std::move(handler); }
 
     void FormShow() override { form_.FormShow(); }
@@ -36,7 +38,7 @@ public:
     void Click(TControlId control) override { Call(clicks_, control); }
     void DblClick(TControlId control) override { Call(dblClicks_, control); }
     void MouseDown(TControlId control, TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseMove(TControlId, TShiftState, int, int) override {}
+    void MouseMove(TControlId control, TShiftState shift, int x, int y) override;
     void MouseUp(TControlId control, TMouseButton button, TShiftState shift, int x, int y) override;
     void KeyDown(TControlId control, int &key, TShiftState shift) override;
 
@@ -46,6 +48,7 @@ private:
     TMainForm &form_;
     std::map<TControlId, Handler> clicks_, dblClicks_;
     std::map<TControlId, MouseHandler> mouseDowns_, mouseUps_;
+    std::map<TControlId, MoveHandler> mouseMoves_;
     std::map<TControlId, KeyHandler> keyDowns_;
 };
 

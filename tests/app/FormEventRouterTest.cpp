@@ -48,6 +48,9 @@ TEST(FormEventRouterTest, ControlEventsReachTheirHandlersAndLifeCycleReachesTheF
     router.OnMouseUp(TControlId::MList, [&](TMouseButton b, TShiftState, int, int) {
         log.push_back(b == TMouseButton::mbRight ? "right up" : "up");
     });
+    router.OnMouseMove(TControlId::lbProgress, [&](TShiftState s, int x, int y) {
+        log.push_back("move " + std::to_string(s) + " " + std::to_string(x) + "," + std::to_string(y));
+    });
     router.OnKeyDown(TControlId::MList, [&](int &key, TShiftState) {
         log.push_back("key " + std::to_string(key));
         key = 0;
@@ -59,6 +62,8 @@ TEST(FormEventRouterTest, ControlEventsReachTheirHandlersAndLifeCycleReachesTheF
     router.MouseDown(TControlId::Panel1, TMouseButton::mbLeft, ssLeft, 3, 4);
     router.MouseDown(TControlId::BtnPanel, TMouseButton::mbLeft, ssLeft, 3, 4);
     router.MouseUp(TControlId::MList, TMouseButton::mbRight, 0, 0, 0);
+    router.MouseMove(TControlId::lbProgress, ssLeft, 5, 6);
+    router.MouseMove(TControlId::lbTitle, ssLeft, 5, 6);   // nothing bound
     int key = VK_DELETE;
     router.KeyDown(TControlId::MList, key, 0);
     EXPECT_EQ(0, key);
@@ -70,7 +75,7 @@ TEST(FormEventRouterTest, ControlEventsReachTheirHandlersAndLifeCycleReachesTheF
     router.SettingChange(42);   // before FormCreate: no handler installed yet
     EXPECT_TRUE(router.FormCloseQuery());
     EXPECT_TRUE(router.FormClose());
-    EXPECT_THAT(log, ElementsAre("power", "dblclick", "down 0 8 3,4", "right up", "key 46", "PickRandomPlaylist",
+    EXPECT_THAT(log, ElementsAre("power", "dblclick", "down 0 8 3,4", "right up", "move 8 5,6", "key 46", "PickRandomPlaylist",
                                  "ShowCredit", "StopPlayback", "RestoreExternalPlayerSettings",
                                  "SavePlaylistIfChanged"));
 }
