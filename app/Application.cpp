@@ -34,6 +34,7 @@ void TApplication::Show()
     BindWindow();
     BindPlaylist();
     BindPlayback();
+    BindSpectrum();
     BindPositionTimer();
     BindTimers();
     BindExit();
@@ -129,6 +130,20 @@ void TApplication::BindPlayback()
         events_.OnClick(next, [this] { controller_.sbNextClick(); });
     for (TControlId stop : {TControlId::sbStop, TControlId::sbStop2, TControlId::sbStop3})
         events_.OnClick(stop, [this] { controller_.sbStopClick(); });
+}
+
+void TApplication::BindSpectrum()
+{
+    // The window is shown after this, so the pictures made at its first
+    // show already have their box.
+    spectrum_.ShowIn(window_.get());
+    for (TControlId view : {TControlId::VisPanel, TControlId::VisBox, TControlId::lbTitle, TControlId::lbTime})
+        events_.OnMouseUp(view, [this, view](TMouseButton button, TShiftState, int x, int y) {
+            displayClicks_.VisPanelMouseUp(view, button, x, y);
+        });
+    for (TControlId view : {TControlId::VisPanel, TControlId::VisBox, TControlId::lbTitle, TControlId::lbTime,
+                            TControlId::lbProgress})
+        events_.OnMouseMove(view, [this](TShiftState shift, int, int) { displayClicks_.VisPanelMouseMove(shift); });
 }
 
 void TApplication::BindPositionTimer()

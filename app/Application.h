@@ -30,8 +30,10 @@
 #include "ui/VideoMetrics.h"
 #include "ui/LayoutWindowPlacement.h"
 #include "ui/WindowLayout.h"
+#include "ui/DisplayModeClicks.h"
 #include "ui/qt/QtMainWindow.h"
 #include "ui/qt/QtScreenMetrics.h"
+#include "ui/qt/QtSpectrumDisplay.h"
 
 namespace quaverly {
 
@@ -64,6 +66,7 @@ private:
     void BindWindow();
     void BindPlaylist();
     void BindPlayback();
+    void BindSpectrum();
     void BindPositionTimer();
     void BindTimers();
     void BindExit();
@@ -94,7 +97,8 @@ private:
     // Subsystems still to come.
     TUnavailableExternalPlayer externalPlayer_;
     TUnavailableExternalPlayerPlayback externalPlayback_;
-    TUnavailableSpectrumDisplay spectrum_;
+    TQtSpectrumDisplay spectrum_{form_.State};
+    TDisplayModeClicks displayClicks_{form_, spectrum_};
 
     // The window's logic and the playlist.
     TWindowLayout layout_{form_, screen_, video_};

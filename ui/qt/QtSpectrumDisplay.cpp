@@ -6,10 +6,8 @@
 
 namespace quaverly {
 
-TQtSpectrumDisplay::~TQtSpectrumDisplay()
-{
-    FreeSpectrumBitmaps();
-}
+// The window may be gone by now: the pictures go without telling it.
+TQtSpectrumDisplay::~TQtSpectrumDisplay() = default;
 
 void TQtSpectrumDisplay::InitSpectrumBitmaps()
 {
