@@ -21,10 +21,10 @@
 #include "app/UnavailableServices.h"
 #include "core/Engines.h"
 #include "core/IExternalPlayerPlayback.h"
-#include "core/NullMediaControl.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
 #include "platform/Registry.h"
+#include "platform/nsplay/NSPlay.h"
 #include "playlist/Playlist.h"
 #include "ui/FormModel.h"
 #include "ui/VideoMetrics.h"
@@ -89,7 +89,8 @@ private:
     TGuardedDialogs dialogs_{form_, qtDialogs_};
 
     // Engines.
-    NullMediaControl media_;
+    // libVLC is loaded only when the first media-control row needs it.
+    nsplay::TNSPlay media_;
     TEngines engines_{media_};
     TAudioEngineFactory audioEngines_;
     TMediaControlVideo video_{media_};
