@@ -11,6 +11,7 @@ void SetTestEnvironmentDefaults()
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("QUAVERLY_VLC_ARGS", "--aout=dummy", 0);
     if (!std::getenv("XDG_RUNTIME_DIR")) {
         std::string dir = "/tmp/quaverly-test-runtime-" + std::to_string(getuid());
         mkdir(dir.c_str(), 0700);
