@@ -3,8 +3,9 @@
 // Plays each argument in turn through the media control (TNSPlay, on
 // libVLC) and prints JSON lines: the open (with the reason when it failed),
 // the length, the picture size when the item has one, the position once a
-// second, and the end. Exit status 0 when every argument opened, 130 on
-// SIGINT or SIGTERM. The picture is not drawn: there is no window.
+// second, and the end; each failure's reason also on stderr. Exit status 0
+// when every argument opened, 1 otherwise, 2 for a wrong command line, 130
+// on SIGINT or SIGTERM. The picture is not drawn: there is no window.
 #include "MediaControlRun.h"
 
 #include "JsonText.h"
@@ -79,6 +80,7 @@ int RunMediaControl(int argc, char **argv)
         const MediaStartResult started = player.Play();
         if (!started) {
             allOpened = false;
+            std::fprintf(stderr, "quaverly-play: %s: %s\n", item.c_str(), started.reason.c_str());
             Line("{\"event\": \"open\", \"File\": " + JsonString(item) +
                  ", \"Result\": false, \"Reason\": " + JsonString(started.reason) + "}");
             player.SetFileName("");
