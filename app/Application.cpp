@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "app/ShellConstants.h"
+#include "core/PathText.h"
 
 namespace quaverly {
 
@@ -37,6 +38,7 @@ void TApplication::Show()
     BindSpectrum();
     BindPositionTimer();
     BindTimers();
+    BindExternalPlayer();
     BindExit();
     window_->show();
     // Without a window manager, or when focus-stealing prevention refuses an
@@ -83,7 +85,6 @@ void TApplication::BindWindow()
         window_->raise();
         window_->activateWindow();
     };
-    mainForm_.SetStripActivationHandler([this] { layout_.ApplicationActivated(); });
     dialogs_.Closed = [this] { ModalClosed(); };
 
     events_.OnClick(TControlId::sbMin, [this] { layout_.sbMinClick(); });
@@ -96,8 +97,6 @@ void TApplication::BindWindow()
     events_.OnMouseDown(TControlId::lbResize, [this](TMouseButton button, TShiftState, int, int) {
         layout_.lbResizeMouseDown(button);
     });
-    for (TControlId strip : {TControlId::sbNext3, TControlId::sbStop3, TControlId::sbPower3})
-        events_.OnMouseUp(strip, [this](TMouseButton, TShiftState, int, int) { layout_.sbNext3MouseUp(); });
 }
 
 void TApplication::BindPlaylist()
@@ -159,6 +158,41 @@ void TApplication::BindTimers()
     timers_->OnTimer1 = [this] { positionTimer_.Timer1Timer(); };
     timers_->OnTimer2 = [this] { schedule_.Timer2Timer(); };
     window_->AfterSync = [this] { timers_->Follow(); };
+}
+
+void TApplication::BindExternalPlayer()
+{
+    TExternalPlayerHooks &h = externalHooks_;
+    h.MainWindow = [this] { return XWindow(window_->winId()); };
+    h.Active = [this] { return window_->isActiveWindow(); };
+    h.Visible = [this] { return window_->isVisible(); };
+    h.Raise = layout_.RaiseWindow;
+    h.Message = [this](const std::string &caption, const std::string &text) { dialogs_.MessageBox(text, caption); };
+    // Called inside a handler: the window mirrors the model after it.
+    h.Close = [this] { form_.Form.CloseRequested = true; };
+    h.StoppedState = [this] { controller_.ShowStoppedState(); };
+    h.StripView = [this] { layout_.ShowStripView(); };
+    h.MediaControl = [this] { controller_.PlayCurrentInMediaControl(); };
+    h.Rows = [this](const std::vector<std::string> &paths) {
+        TListViewModel &list = form_.MList;
+        list.Clear();
+        for (const std::string &path : paths)
+            list.Items.push_back({DisplayNameOf(path), {path}, false});
+        form_.State.PlaylistDirty = true;
+        if (!paths.empty()) {
+            list.Items.Select(0);
+            playlist_.LeaveCredit();
+        }
+    };
+    h.SortFitSave = [this] {
+        playlist_.SortByTitle();
+        playlist_.FitListHeight();
+        playlist_.SavePlaylist();
+    };
+    // The only activation tracking of the strip: the control's.
+    mainForm_.SetStripActivationHandler([this] { externalPlayer_.OnApplicationActivated(); });
+    for (TControlId strip : {TControlId::sbNext3, TControlId::sbStop3, TControlId::sbPower3})
+        events_.OnMouseUp(strip, [this](TMouseButton, TShiftState, int, int) { externalPlayer_.sbNext3MouseUp(); });
 }
 
 void TApplication::BindExit()

@@ -4,6 +4,10 @@
 
 #include "app/AudioEngineFactory.h"
 #include "app/ExitSignals.h"
+#include "app/ExternalPlayerControl.h"
+#include "app/ExternalPlayerHooks.h"
+#include "app/IChildProcesses.h"
+#include "app/IExternalWindows.h"
 #include "app/FormEventRouter.h"
 #include "app/FormTimers.h"
 #include "app/GuardedDialogs.h"
@@ -20,7 +24,6 @@
 #include "app/SystemShellPlatform.h"
 #include "app/UnavailableServices.h"
 #include "core/Engines.h"
-#include "core/IExternalPlayerPlayback.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
 #include "platform/Registry.h"
@@ -69,6 +72,7 @@ private:
     void BindSpectrum();
     void BindPositionTimer();
     void BindTimers();
+    void BindExternalPlayer();
     void BindExit();
     // Runs a handler as the window runs one: the model is mirrored afterwards.
     void Run(const std::function<void()> &handler);
@@ -95,9 +99,17 @@ private:
     TAudioEngineFactory audioEngines_;
     TMediaControlVideo video_{media_};
 
+    // The external MIDI player: its window on the X display, its process
+    // our child; the hooks are bound to the window and the views by
+    // BindExternalPlayer.
+    X11WindowSystem x11_;
+    X11ExternalWindows externalWindows_{x11_};
+    ChildProcesses children_;
+    TExternalPlayerHooks externalHooks_;
+    ExternalPlayerControl externalPlayer_{
+        {form_, externalHooks_, externalWindows_, children_, media_, clock_, registry_}};
+
     // Subsystems still to come.
-    TUnavailableExternalPlayer externalPlayer_;
-    TUnavailableExternalPlayerPlayback externalPlayback_;
     TQtSpectrumDisplay spectrum_{form_.State};
     TDisplayModeClicks displayClicks_{form_, spectrum_};
 
@@ -113,11 +125,11 @@ private:
     // The controller and the playlist call each other; each keeps only a
     // reference to the other until the window runs.
     TPlaybackController controller_{form_, TControllerServices{engines_, playlist_, layout_, dialogs_, random_,
-                                                               platform_, settings_, externalPlayer_, externalPlayback_, spectrum_,
+                                                               platform_, settings_, externalPlayer_, externalPlayer_, spectrum_,
                                                                [this](std::function<void()> f) { Post(std::move(f)); },
                                                                [this] { PrepareVideoWindow(); }}};
     TPlaylist playlist_{form_, controller_, externalPlayer_, dialogs_, random_, playlistHost_};
-    TPositionTimer positionTimer_{form_, engines_, controller_, layout_, externalPlayback_};
+    TPositionTimer positionTimer_{form_, engines_, controller_, layout_, externalPlayer_};
     TMainForm mainForm_;
     TFormEventRouter events_{mainForm_};
 

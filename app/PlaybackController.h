@@ -71,6 +71,9 @@ public:
     // The media control could not start its item again after a seek: the
     // same as a failed start (message, stopped state).
     void MediaRestartFailed() { MediaControlFailed(); }
+    // The current row goes on in the media control (the external player
+    // handed it back).
+    void PlayCurrentInMediaControl() { StartInMediaControl(); }
 
     static constexpr const char *kConnectingTitle = "正在连接";
     static constexpr const char *kCannotPlayFile = "格式不明或者路径有误,不能播放!";
