@@ -154,21 +154,31 @@ TEST_F(PlaybackE2eTest, PlaySwitchPlaysTheListInOrderWithItsTitlesAndAKillKeepsT
     ASSERT_TRUE(quaverly.started());
 
     // The title follows the rows. The start row is drawn at random; from it
-    // the rows follow in list order, the first after the last.
+    // the rows follow in list order, the first after the last. The window is
+    // found once; then only its title is read.
+    unsigned long window = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto windows = VisibleMainWindows(server.display());
+            window = windows.empty() ? 0 : windows[0];
+            return window != 0;
+        },
+        30000))
+        << "no visible main window; the program said: " << [&] {
+               std::ifstream errors(state.path() + "/stderr.txt");
+               return std::string((std::istreambuf_iterator<char>(errors)), {});
+           }();
     std::vector<std::string> rows;
     const bool three = WaitUntil(
         [&] {
-            const auto windows = VisibleMainWindows(server.display());
-            if (windows.empty())
-                return false;
-            std::string title = RunTool(server.display(), "xprop -id " + std::to_string(windows[0]) + " WM_NAME");
+            std::string title = RunTool(server.display(), "xprop -id " + std::to_string(window) + " WM_NAME");
             const auto quote = title.find('"');
             title = quote == std::string::npos ? "" : title.substr(quote + 1, title.rfind('"') - quote - 1);
             if (!title.empty() && title != "Quaverly" && (rows.empty() || rows.back() != title))
                 rows.push_back(title);
             return rows.size() >= 3;
         },
-        20000);
+        30000);
     ASSERT_TRUE(three) << "titles seen: " << ::testing::PrintToString(rows);
     auto indexOf = [&](const std::string &title) {
         for (std::size_t i = 0; i < tones.size(); ++i)
