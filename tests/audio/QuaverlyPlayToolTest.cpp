@@ -95,8 +95,8 @@ TEST(QuaverlyPlayTool, EachFailedArgumentGetsAReasonInItsLineAndOnStderrAndTheRu
         const auto line = std::find_if(out.begin(), out.end(), [&](const std::string &l) { return l.starts_with(head); });
         ASSERT_NE(line, out.end());
         EXPECT_NE(line->find(", \"Reason\": \"" + reason), std::string::npos) << *line;
-        EXPECT_NE(std::find_if(err.begin(), err.end(),
-                               [&](const std::string &l) { return l.starts_with("quaverly-play: " + item + ": " + reason); }),
+        const std::string said = "quaverly-play: " + item + ": " + reason;
+        EXPECT_NE(std::find_if(err.begin(), err.end(), [&](const std::string &l) { return l.starts_with(said); }),
                   err.end());
         ++failed;
     }
