@@ -22,7 +22,6 @@
 #include "app/QtShell.h"
 #include "app/ShellPlaylistHost.h"
 #include "app/SystemShellPlatform.h"
-#include "app/UnavailableServices.h"
 #include "core/Engines.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
