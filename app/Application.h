@@ -28,7 +28,7 @@
 #include "platform/Registry.h"
 #include "platform/nsplay/NSPlay.h"
 #include "playlist/Playlist.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 #include "ui/VideoMetrics.h"
 #include "ui/LayoutWindowPlacement.h"
 #include "ui/WindowLayout.h"

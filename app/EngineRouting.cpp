@@ -1,7 +1,7 @@
 #include "app/EngineRouting.h"
 
 #include "core/PathText.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly {
 

@@ -12,7 +12,7 @@
 #include "app/IExternalWindows.h"
 #include "core/IMediaControl.h"
 #include "platform/Clock.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly {
 

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly {
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "ui/FormModel.h"
-#include "ui/IDialogs.h"
+#include "core/FormModel.h"
+#include "core/IDialogs.h"
 
 namespace quaverly {
 

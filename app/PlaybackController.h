@@ -6,15 +6,15 @@
 #include "core/IExternalPlayer.h"
 #include "core/IExternalPlayerPlayback.h"
 #include "core/IPlaybackController.h"
-#include "app/ISettingsFile.h"
-#include "app/IShellPlatform.h"
+#include "core/ISettingsFile.h"
+#include "core/IShellPlatform.h"
 #include "core/Engines.h"
 #include "core/IViews.h"
 #include "platform/Random.h"
-#include "playlist/IPlaylist.h"
-#include "ui/FormModel.h"
-#include "ui/IDialogs.h"
-#include "ui/ISpectrumDisplay.h"
+#include "core/IPlaylist.h"
+#include "core/FormModel.h"
+#include "core/IDialogs.h"
+#include "core/ISpectrumDisplay.h"
 
 namespace quaverly {
 

@@ -3,7 +3,7 @@
 #include "app/PlaybackController.h"
 #include "app/ScheduleActions.h"
 #include "playlist/Playlist.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly {
 

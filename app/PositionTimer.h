@@ -5,7 +5,7 @@
 #include "core/Engines.h"
 #include "core/IViews.h"
 #include "ui/FormEvents.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly {
 

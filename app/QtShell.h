@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "ui/FormModel.h"
-#include "ui/IDialogs.h"
+#include "core/FormModel.h"
+#include "core/IDialogs.h"
 
 namespace quaverly {
 

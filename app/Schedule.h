@@ -10,7 +10,7 @@
 #include "app/ScheduleRules.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/ISettingsFile.h"
+#include "core/ISettingsFile.h"
 #include "app/Schedule.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 #include "ui/WindowPlacement.h"
 
 namespace quaverly {

@@ -2,9 +2,9 @@
 
 #include <functional>
 
-#include "app/IShellPlatform.h"
+#include "core/IShellPlatform.h"
 #include "playlist/PlaylistHost.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 #include "ui/ScreenMetrics.h"
 
 namespace quaverly {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly {
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/IShellPlatform.h"
+#include "core/IShellPlatform.h"
 
 namespace quaverly {
 

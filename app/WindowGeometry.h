@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 #include "ui/WindowPlacement.h"
 
 namespace quaverly {

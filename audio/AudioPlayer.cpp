@@ -8,7 +8,7 @@
 #include "audio/VisThread.h"
 #include "platform/ProgramPaths.h"
 #include "platform/X11WindowSystem.h"
-#include "ui/IDialogs.h"
+#include "core/IDialogs.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "audio/SharedMemory.h"
 
 #include "audio/VisFrame.h"
-#include "ui/IDialogs.h"
+#include "core/IDialogs.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/ISpectrumDisplay.h"
+#include "core/ISpectrumDisplay.h"
 
 namespace quaverly {
 

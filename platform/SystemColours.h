@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Colour.h"
+#include "core/Colour.h"
 
 namespace quaverly {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "playlist/PathLook.h"
-#include "ui/ListViewModel.h"
+#include "core/ListViewModel.h"
 
 namespace quaverly {
 

@@ -8,11 +8,11 @@
 #include "core/IExternalPlayer.h"
 #include "core/IPlaybackController.h"
 #include "platform/Random.h"
-#include "playlist/IPlaylist.h"
+#include "core/IPlaylist.h"
 #include "playlist/PlaylistFiles.h"
 #include "playlist/PlaylistHost.h"
-#include "ui/FormModel.h"
-#include "ui/IDialogs.h"
+#include "core/FormModel.h"
+#include "core/IDialogs.h"
 
 namespace quaverly {
 

@@ -2,8 +2,8 @@
 
 #include "ui/ControlId.h"
 #include "ui/FormEvents.h"
-#include "ui/FormModel.h"
-#include "ui/ISpectrumDisplay.h"
+#include "core/FormModel.h"
+#include "core/ISpectrumDisplay.h"
 
 namespace quaverly {
 

@@ -1,7 +1,7 @@
 // The form resource of the main window: every component's place, size,
 // colour, hint and initial state before FormCreate runs.
 #include "platform/SystemColours.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 #include "ui/WindowLayout.h"
 
 namespace quaverly {

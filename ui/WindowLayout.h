@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "core/IViews.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 #include "ui/FormEvents.h"
 #include "ui/ScreenMetrics.h"
 #include "ui/VideoMetrics.h"

@@ -30,7 +30,7 @@
 
 #include "platform/Random.h"
 #include "playlist/Playlist.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 #include "ui/qt/PlaylistView.h"
 
 namespace fs = std::filesystem;

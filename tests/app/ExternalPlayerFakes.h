@@ -10,7 +10,7 @@
 #include "app/IExternalPlayerHost.h"
 #include "app/IExternalWindows.h"
 #include "platform/Clock.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly::test {
 

@@ -10,7 +10,7 @@
 #include "app/ScheduleLog.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly::test {
 

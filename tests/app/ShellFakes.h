@@ -6,15 +6,15 @@
 
 #include "core/IExternalPlayer.h"
 #include "core/IPlaybackController.h"
-#include "app/ISettingsFile.h"
-#include "app/IShellPlatform.h"
+#include "core/ISettingsFile.h"
+#include "core/IShellPlatform.h"
 #include "app/SystemShellPlatform.h"
 #include "core/NullAudioEngine.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
-#include "playlist/IPlaylist.h"
-#include "ui/FormModel.h"
-#include "ui/ISpectrumDisplay.h"
+#include "core/IPlaylist.h"
+#include "core/FormModel.h"
+#include "core/ISpectrumDisplay.h"
 #include "ui/ScreenMetrics.h"
 
 namespace quaverly::test {

@@ -4,7 +4,7 @@
 // the build, and a way to run the Qt event loop until something happened.
 #include "audio/AudioPlayer.h"
 #include "platform/ProcessSpawn.h"
-#include "ui/IDialogs.h"
+#include "core/IDialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "XTestWindow.h"
 #include "audio/SharedMemory.h"
 #include "audio/VisFrame.h"
-#include "ui/IDialogs.h"
+#include "core/IDialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 
 #include "e2e/E2eSupport.h"
 #include "platform/TempFolder.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 extern char **environ;
 

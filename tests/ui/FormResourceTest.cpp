@@ -2,7 +2,7 @@
 
 #include "platform/SystemColours.h"
 #include "ui/ControlId.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly {
 namespace {

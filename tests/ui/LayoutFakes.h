@@ -5,7 +5,7 @@
 #include "ui/ScreenMetrics.h"
 #include "ui/VideoMetrics.h"
 #include "ui/WindowDrag.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 
 namespace quaverly::test {
 

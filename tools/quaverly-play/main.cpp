@@ -15,7 +15,7 @@
 #include "OpenFailure.h"
 #include "audio/AudioPlayer.h"
 #include "platform/ProgramPaths.h"
-#include "ui/IDialogs.h"
+#include "core/IDialogs.h"
 
 #include <QCoreApplication>
 #include <QTimer>

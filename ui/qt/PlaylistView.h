@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "ui/ListViewModel.h"
+#include "core/ListViewModel.h"
 
 class QMenu;
 class QAction;

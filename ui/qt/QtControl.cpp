@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "ui/Colour.h"
+#include "core/Colour.h"
 #include "ui/qt/QtMainWindow.h"
 #include "ui/qt/QtEventMapping.h"
 

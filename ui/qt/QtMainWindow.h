@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ui/FormEvents.h"
-#include "ui/FormModel.h"
+#include "core/FormModel.h"
 #include "ui/WindowDrag.h"
 
 class QImage;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/FormModel.h"
-#include "ui/ISpectrumDisplay.h"
+#include "core/FormModel.h"
+#include "core/ISpectrumDisplay.h"
 #include "ui/qt/SpectrumFrame.h"
 
 namespace quaverly {

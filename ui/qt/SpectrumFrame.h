@@ -4,7 +4,7 @@
 #include <array>
 #include <memory>
 
-#include "ui/ISpectrumDisplay.h"
+#include "core/ISpectrumDisplay.h"
 #include "ui/SpectrumScales.h"
 
 namespace quaverly {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/Colour.h"
-#include "ui/ListViewModel.h"
+#include "core/Colour.h"
+#include "core/ListViewModel.h"
 
 namespace quaverly {
 
