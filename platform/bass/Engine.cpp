@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <pthread.h>
+#include <string_view>
 
 namespace quaverly::bass {
 
@@ -41,7 +43,7 @@ Engine::~Engine()
 bool Engine::initialised() const
 {
     std::lock_guard lock(mutex_);
-    return device_ != 0;
+    return initialised_;
 }
 
 bool Engine::Init(int device, DWORD freq)
@@ -50,8 +52,8 @@ bool Engine::Init(int device, DWORD freq)
         SetError(BASS_ERROR_DEVICE);
         return false;
     }
-    std::unique_lock lock(mutex_);
-    if (device_ != 0) {
+    std::lock_guard deviceLock(deviceMutex_);
+    if (initialised()) {
         SetError(BASS_ERROR_ALREADY);
         return false;
     }
@@ -62,8 +64,32 @@ bool Engine::Init(int device, DWORD freq)
         SetError(BASS_ERROR_DRIVER);
         return false;
     }
+    wantRate_ = freq ? int(freq) : 44100;
+    if (!OpenDevice()) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SetError(BASS_ERROR_DEVICE);
+        return false;
+    }
+    // The disk driver starts a new file each time it opens: closing it
+    // between plays would throw away what was recorded before.
+    const char *driver = SDL_GetCurrentAudioDriver();
+    {
+        std::lock_guard lock(mutex_);
+        keepDeviceOpen_ = driver && std::string_view(driver) == "disk";
+        initialised_ = true;
+        stopIdleCloser_ = false;
+    }
+    idleCloser_ = std::thread(&Engine::CloseWhenIdle, this);
+    SetError(BASS_OK);
+    return true;
+}
+
+bool Engine::OpenDevice()
+{
+    if (device_ != 0)
+        return true;  // only this thread, holding deviceMutex_, changes it from 0
     SDL_AudioSpec want{};
-    want.freq = freq ? int(freq) : 44100;
+    want.freq = wantRate_;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
     // The device buffer is the largest power of two up to 200 ms (8192
@@ -78,19 +104,60 @@ bool Engine::Init(int device, DWORD freq)
     want.userdata = this;
     SDL_AudioSpec have{};
     const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (id == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        SetError(BASS_ERROR_DEVICE);
+    if (id == 0)
         return false;
+    {
+        std::lock_guard lock(mutex_);
+        outRate_ = have.freq;
+        acc_.assign(size_t(have.samples) * 2 * 4, 0.0f);
+        mixList_.reserve(64);
+        device_ = id;
     }
-    outRate_ = have.freq;
-    acc_.assign(size_t(have.samples) * 2 * 4, 0.0f);
-    mixList_.reserve(64);
-    device_ = id;
-    lock.unlock();  // the device's thread takes the lock once it runs
-    SDL_PauseAudioDevice(id, 0);
-    SetError(BASS_OK);
+    SDL_PauseAudioDevice(id, 0);  // the device's thread takes mutex_ once it runs
+    idleChanged_.notify_all();  // closed again if nothing comes to play
     return true;
+}
+
+void Engine::CloseWhenIdle()
+{
+    using namespace std::chrono_literals;
+    pthread_setname_np(pthread_self(), "audio-idle");
+    std::unique_lock lock(mutex_);
+    while (!stopIdleCloser_) {
+        idleChanged_.wait(lock, [this] {
+            return stopIdleCloser_ || (device_ != 0 && playing_.empty() && !keepDeviceOpen_);
+        });
+        if (stopIdleCloser_)
+            break;
+        // The next row usually starts at once; the device stays for that.
+        if (idleChanged_.wait_for(lock, 1s, [this] { return stopIdleCloser_ || !playing_.empty(); }))
+            continue;
+        lock.unlock();
+        {
+            std::lock_guard deviceLock(deviceMutex_);
+            uint32_t device = 0;
+            {
+                std::lock_guard again(mutex_);
+                if (playing_.empty() && !stopIdleCloser_)
+                    std::swap(device, device_);
+            }
+            // Waits for the device's thread, which takes mutex_.
+            if (device != 0)
+                SDL_CloseAudioDevice(device);
+        }
+        lock.lock();
+    }
+}
+
+void Engine::StopIdleCloser()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopIdleCloser_ = true;
+    }
+    idleChanged_.notify_all();
+    if (idleCloser_.joinable())
+        idleCloser_.join();
 }
 
 bool Engine::Free()
@@ -99,27 +166,34 @@ bool Engine::Free()
         SetError(BASS_ERROR_UNKNOWN);  // not from inside a sync procedure
         return false;
     }
+    StopIdleCloser();
     std::unordered_map<DWORD, std::shared_ptr<Channel>> gone;
     uint32_t device = 0;
+    bool wasInitialised = false;
     {
-        std::lock_guard lock(mutex_);
-        gone.swap(channels_);
-        playing_.clear();
-        device = device_;
-        device_ = 0;
-    }
-    if (device != 0) {
+        std::lock_guard deviceLock(deviceMutex_);
+        {
+            std::lock_guard lock(mutex_);
+            gone.swap(channels_);
+            playing_.clear();
+            device = device_;
+            device_ = 0;
+            wasInitialised = initialised_;
+            initialised_ = false;
+        }
         // Waits for the device's thread, which takes the engine's lock.
-        SDL_CloseAudioDevice(device);
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (device != 0)
+            SDL_CloseAudioDevice(device);
+        if (wasInitialised)
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
     for (auto &[handle, channel] : gone) {
         dispatcher_.Retire(channel);
         channel->Shutdown();
     }
     dispatcher_.Stop();
-    SetError(device != 0 ? BASS_OK : BASS_ERROR_INIT);
-    return device != 0;
+    SetError(wasInitialised ? BASS_OK : BASS_ERROR_INIT);
+    return wasInitialised;
 }
 
 bool Engine::SetConfig(DWORD option, DWORD value)
@@ -171,6 +245,7 @@ bool Engine::Remove(DWORD handle, ChannelKind kind)
         channels_.erase(it);
         std::erase(playing_, channel);
     }
+    idleChanged_.notify_all();
     dispatcher_.Retire(channel);
     channel->Shutdown();
     return true;
@@ -185,6 +260,11 @@ bool Engine::Play(DWORD handle, bool restart)
     }
     if (!initialised() || channel->decodeOnly()) {
         SetError(channel->decodeOnly() ? BASS_ERROR_NOTAVAIL : BASS_ERROR_INIT);
+        return false;
+    }
+    std::lock_guard deviceLock(deviceMutex_);
+    if (!OpenDevice()) {
+        SetError(BASS_ERROR_DEVICE);
         return false;
     }
     if (!channel->Play(restart)) {
@@ -208,8 +288,11 @@ bool Engine::Stop(DWORD handle)
         return false;
     }
     channel->Stop();
-    std::lock_guard lock(mutex_);
-    std::erase(playing_, channel);
+    {
+        std::lock_guard lock(mutex_);
+        std::erase(playing_, channel);
+    }
+    idleChanged_.notify_all();
     SetError(BASS_OK);
     return true;
 }
@@ -244,8 +327,11 @@ void Engine::Mix(int16_t *out, int frames)
             finished = true;
     }
     if (finished) {
-        std::lock_guard lock(mutex_);
-        std::erase_if(playing_, [](const std::shared_ptr<Channel> &c) { return c->Active() == BASS_ACTIVE_STOPPED; });
+        {
+            std::lock_guard lock(mutex_);
+            std::erase_if(playing_, [](const std::shared_ptr<Channel> &c) { return c->Active() == BASS_ACTIVE_STOPPED; });
+        }
+        idleChanged_.notify_all();
     }
     mixList_.clear();
     if (direct)

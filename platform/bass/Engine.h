@@ -3,6 +3,11 @@
 // The library's one state: the output device, the table of live channels,
 // the channels being mixed, the volume options and the sync dispatcher.
 //
+// The device is open only while something plays: a second after the last
+// channel stopped, a thread of the engine's closes it, and the next play
+// opens it again. An open device's thread wakes for every buffer even with
+// nothing to mix, and a player that sits stopped should cost nothing.
+//
 // The SDL audio thread calls Mix for every playing channel without holding
 // the engine's lock (it copies the list first); a channel is removed from
 // the table under the lock and shut down after it was released, so the
@@ -14,9 +19,11 @@
 #include "platform/bass/bass.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -48,14 +55,27 @@ private:
     Engine();
     static void Callback(void *self, uint8_t *stream, int len);
     void Mix(int16_t *out, int frames);
+    // Opens the device when it is closed; deviceMutex_ held.
+    bool OpenDevice();
+    // The idle closer's thread: closes the device once nothing played for a while.
+    void CloseWhenIdle();
+    void StopIdleCloser();
 
+    // Opening and closing the device; taken before mutex_, never after it.
+    std::mutex deviceMutex_;
     mutable std::mutex mutex_;
     std::unordered_map<DWORD, std::shared_ptr<Channel>> channels_;
     std::vector<std::shared_ptr<Channel>> playing_;
     std::vector<std::shared_ptr<Channel>> mixList_;  // device thread only
     std::vector<float> acc_;  // device thread only
-    uint32_t device_ = 0;
+    bool initialised_ = false;
+    uint32_t device_ = 0;  // 0 while closed
+    int wantRate_ = 44100;
     int outRate_ = 44100;
+    bool keepDeviceOpen_ = false;
+    std::condition_variable idleChanged_;  // with mutex_
+    bool stopIdleCloser_ = false;
+    std::thread idleCloser_;
     DWORD nextHandle_ = 1;
     std::atomic<HSYNC> nextSync_{1};
     std::atomic<DWORD> volumeScale_{10000};

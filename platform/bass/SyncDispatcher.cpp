@@ -3,6 +3,7 @@
 #include "platform/bass/Channel.h"
 
 #include <cstring>
+#include <pthread.h>
 #include <sys/mman.h>
 
 namespace quaverly::bass {
@@ -87,6 +88,8 @@ void SyncDispatcher::Stop()
 
 void SyncDispatcher::Loop()
 {
+    // Named for itself: started from the device's thread, it would carry that name.
+    pthread_setname_np(pthread_self(), "audio-events");
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [&] { return stop_ || !queue_.empty(); });

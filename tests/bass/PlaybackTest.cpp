@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 
 using namespace quaverly::test;
 using quaverly::BassApi;
@@ -155,6 +157,48 @@ TEST(BassOutput, InitFailsWhenTheDeviceDoesNotOpenAndWorksOnceItDoes)
     EXPECT_FALSE(b.Init(1, 44100, 0, nullptr, nullptr));  // already open
     EXPECT_TRUE(b.Free());
     EXPECT_FALSE(b.Free());
+}
+
+namespace {
+
+// The output device's threads of this process ("SDLAudioP<n>").
+int OutputThreads()
+{
+    int n = 0;
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::string name;
+        std::getline(std::ifstream(task.path() / "comm"), name);
+        n += name.rfind("SDLAudioP", 0) == 0;
+    }
+    return n;
+}
+
+}  // namespace
+
+// A player that sits stopped must not keep the device's thread waking for
+// every buffer: the device closes when nothing plays and opens for the next play.
+TEST(BassOutput, TheDeviceClosesWhileNothingPlaysAndOpensForTheNextPlay)
+{
+    TempFolder dir;
+    const std::string file = dir.File("tone.wav");
+    ASSERT_TRUE(MakeTone(file, Encoder::Wav, 440, 44100, 2, 0.3));
+    LoadedBass bass;
+    const BassApi &b = bass.api();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_TRUE(b.Init(1, 44100, 0, nullptr, nullptr));
+    EXPECT_TRUE(WaitUntil([] { return OutputThreads() == 0; }, 5s)) << "the idle device stayed open";
+
+    const HSTREAM h = b.StreamCreateFile(FALSE, file.c_str(), 0, 0, 0);
+    ASSERT_NE(h, 0u);
+    SyncRecorder ends;
+    ASSERT_NE(b.ChannelSetSync(h, BASS_SYNC_END, 0, &SyncRecorder::End, &ends), 0u);
+    for (size_t round = 1; round <= 2; ++round) {
+        ASSERT_TRUE(b.ChannelPlay(h, TRUE)) << "round " << round;
+        EXPECT_TRUE(WaitUntil([] { return OutputThreads() == 1; }, 5s)) << "round " << round;
+        ASSERT_TRUE(ends.WaitFor(round, 5s)) << "round " << round;
+        EXPECT_TRUE(WaitUntil([] { return OutputThreads() == 0; }, 5s)) << "round " << round;
+    }
+    EXPECT_TRUE(b.Free());
 }
 
 TEST(BassOutput, LeavesTheTerminationSignalsToTheHost)
