@@ -1,5 +1,6 @@
 #include "e2e/E2eSupport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -188,6 +189,17 @@ void Child::Stop()
         kill(pid_, SIGKILL);
         Wait(3000);
     }
+}
+
+std::vector<std::string> EnvironmentWithout(std::initializer_list<const char *> prefixes)
+{
+    std::vector<std::string> env;
+    for (char **e = environ; *e; ++e) {
+        const std::string_view entry = *e;
+        if (std::none_of(prefixes.begin(), prefixes.end(), [&](const char *p) { return entry.starts_with(p); }))
+            env.emplace_back(entry);
+    }
+    return env;
 }
 
 Child Spawn(const std::vector<std::string> &argv, const std::vector<std::string> &environment,

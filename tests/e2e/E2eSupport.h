@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -54,6 +55,11 @@ private:
     pid_t pid_ = -1;
     int status_ = -2;
 };
+
+// This process's environment without the entries that begin with one of the
+// prefixes: what would lead the program to another display, lock, registry,
+// clock or sound output.
+std::vector<std::string> EnvironmentWithout(std::initializer_list<const char *> prefixes);
 
 // Starts argv[0] with exactly the given environment, standard error to
 // stderrPath (when not empty), standard output discarded.

@@ -16,8 +16,6 @@
 #include "e2e/E2eSupport.h"
 #include "platform/TempFolder.h"
 
-extern char **environ;
-
 using namespace quaverly::e2e;
 using quaverly::test::TempFolder;
 namespace fs = std::filesystem;
@@ -107,17 +105,9 @@ protected:
 
     std::vector<std::string> Environment(const std::string &display) const
     {
-        std::vector<std::string> env;
-        static const char *dropped[] = {"DISPLAY=", "XDG_RUNTIME_DIR=", "QUAVERLY_REGISTRY_DIR=", "QT_QPA_PLATFORM=",
-                                        "HOME=", "XDG_CONFIG_HOME=", "XAUTHORITY=", "SDL_"};
-        for (char **e = environ; *e; ++e) {
-            const std::string entry = *e;
-            bool drop = false;
-            for (const char *d : dropped)
-                drop = drop || entry.rfind(d, 0) == 0;
-            if (!drop)
-                env.push_back(entry);
-        }
+        std::vector<std::string> env = EnvironmentWithout({"DISPLAY=", "XDG_RUNTIME_DIR=", "QUAVERLY_REGISTRY_DIR=",
+                                                           "QT_QPA_PLATFORM=", "HOME=", "XDG_CONFIG_HOME=",
+                                                           "XAUTHORITY=", "SDL_"});
         env.push_back("DISPLAY=" + display);
         env.push_back("XDG_RUNTIME_DIR=" + state.path() + "/runtime");
         env.push_back("QUAVERLY_REGISTRY_DIR=" + state.path() + "/registry");

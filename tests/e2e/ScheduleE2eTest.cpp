@@ -17,8 +17,6 @@
 #include "e2e/E2eSupport.h"
 #include "platform/TempFolder.h"
 
-extern char **environ;
-
 using namespace quaverly::e2e;
 using quaverly::test::ReadFile;
 using quaverly::test::TempFolder;
@@ -134,17 +132,9 @@ protected:
     Child Start(int hour, int minute, int second, std::vector<std::string> arguments = {})
     {
         SetClock(hour, minute, second);
-        std::vector<std::string> env;
-        static const char *dropped[] = {"DISPLAY=", "XDG_RUNTIME_DIR=", "QUAVERLY_", "QT_QPA_PLATFORM=", "HOME=",
-                                        "XDG_CONFIG_HOME=", "XAUTHORITY=", "TZ=", "LD_PRELOAD=", "FAKETIME"};
-        for (char **e = environ; *e; ++e) {
-            const std::string entry = *e;
-            bool drop = false;
-            for (const char *d : dropped)
-                drop = drop || entry.rfind(d, 0) == 0;
-            if (!drop)
-                env.push_back(entry);
-        }
+        std::vector<std::string> env = EnvironmentWithout({"DISPLAY=", "XDG_RUNTIME_DIR=", "QUAVERLY_",
+                                                           "QT_QPA_PLATFORM=", "HOME=", "XDG_CONFIG_HOME=",
+                                                           "XAUTHORITY=", "TZ=", "LD_PRELOAD=", "FAKETIME"});
         for (const std::string &entry :
              {"DISPLAY=" + server->display(), "XDG_RUNTIME_DIR=" + (state / "runtime"),
               "QUAVERLY_REGISTRY_DIR=" + (state / "registry"), "HOME=" + (state / "home"), std::string("TZ=UTC"),

@@ -13,8 +13,6 @@
 #include "e2e/E2eSupport.h"
 #include "platform/TempFolder.h"
 
-extern char **environ;
-
 using namespace quaverly::e2e;
 using quaverly::test::TempFolder;
 
@@ -130,13 +128,8 @@ TEST(SpectrumE2eTest, ToneDrawsSolidBarsInItsBandsThenTheMarkersFall)
     const std::vector<int> bands = ToneBands(tone, state.path());
     ASSERT_EQ(19u, bands.size()) << "no band frames from quaverly-play";
 
-    std::vector<std::string> env;
-    for (char **e = environ; *e; ++e) {
-        const std::string entry = *e;
-        if (entry.rfind("DISPLAY=", 0) && entry.rfind("XDG_RUNTIME_DIR=", 0) && entry.rfind("QT_QPA_PLATFORM=", 0) &&
-            entry.rfind("HOME=", 0) && entry.rfind("QUAVERLY_REGISTRY_DIR=", 0) && entry.rfind("SDL_AUDIODRIVER=", 0))
-            env.push_back(entry);
-    }
+    std::vector<std::string> env = EnvironmentWithout(
+        {"DISPLAY=", "XDG_RUNTIME_DIR=", "QT_QPA_PLATFORM=", "HOME=", "QUAVERLY_REGISTRY_DIR=", "SDL_AUDIODRIVER="});
     for (const char *sub : {"/runtime", "/registry", "/home"})
         std::filesystem::create_directories(state.path() + sub);
     std::filesystem::permissions(state.path() + "/runtime", std::filesystem::perms::owner_all);

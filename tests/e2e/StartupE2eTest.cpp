@@ -13,8 +13,6 @@
 #include "platform/TempFolder.h"
 #include "core/FormModel.h"
 
-extern char **environ;
-
 using namespace quaverly;
 using namespace quaverly::e2e;
 using quaverly::test::TempFolder;
@@ -74,17 +72,9 @@ public:
     // to another display, lock, registry or platform plug-in.
     std::vector<std::string> Environment(const std::string &display, bool withRuntime = true) const
     {
-        std::vector<std::string> env;
-        static const char *dropped[] = {"DISPLAY=", "XDG_RUNTIME_DIR=", "QUAVERLY_REGISTRY_DIR=", "QT_QPA_PLATFORM=",
-                                        "HOME=", "XDG_CONFIG_HOME=", "XAUTHORITY="};
-        for (char **e = environ; *e; ++e) {
-            std::string entry = *e;
-            bool drop = false;
-            for (const char *d : dropped)
-                drop = drop || entry.rfind(d, 0) == 0;
-            if (!drop)
-                env.push_back(entry);
-        }
+        std::vector<std::string> env = EnvironmentWithout({"DISPLAY=", "XDG_RUNTIME_DIR=", "QUAVERLY_REGISTRY_DIR=",
+                                                           "QT_QPA_PLATFORM=", "HOME=", "XDG_CONFIG_HOME=",
+                                                           "XAUTHORITY="});
         if (!display.empty())
             env.push_back("DISPLAY=" + display);
         if (withRuntime)
