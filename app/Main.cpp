@@ -1,7 +1,6 @@
 #include "app/Main.h"
 
-#include <cmath>
-
+#include "app/ClockTime.h"
 #include "app/RegistrySteps.h"
 #include "app/ShellConstants.h"
 #include "core/IAudioEngine.h"
@@ -19,15 +18,6 @@ TMainForm::~TMainForm() = default;
 bool TMainForm::FileInProgramFolder(const char *name)
 {
     return services_.Platform.FileExists(state_.ProgramFolder + name);
-}
-
-int TMainForm::MinuteOfNow()
-{
-    // Now() is a day count with the time of day as its fraction.
-    const double now = services_.Clock.Now();
-    const double fraction = now - std::floor(now);
-    const long long msOfDay = std::llround(fraction * 86400000.0);
-    return int((msOfDay / 60000) % 60);
 }
 
 void TMainForm::FormCreate()
@@ -113,7 +103,7 @@ void TMainForm::FormShow()
     const TCommandLine &commandLine = startup_.CommandLine;
     if (commandLine.Count() >= 1) {
         if (state_.StartMode == 1) {
-            state_.SchedulePass = MinuteOfNow() >= 30;
+            state_.SchedulePass = ClockTimeOf(services_.Clock.Now()).Minute >= 30;
         } else {
             state_.SchedulePass = services_.Settings.ScheduleCheck(3);
             switch (ClassifyArgument(commandLine)) {

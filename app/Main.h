@@ -83,7 +83,6 @@ public:
 
 private:
     bool FileInProgramFolder(const char *name);
-    int MinuteOfNow();
 
     TFormModel &form_;
     TMainState &state_;
