@@ -6,14 +6,9 @@
 # QUAVERLY_BENCH_SECONDS shortens the minute for a quick look.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${QUAVERLY_BUILD:-$here/build}
-seconds=${QUAVERLY_BENCH_SECONDS:-60}
-work=$(mktemp -d /tmp/quaverly-bench-audio.XXXXXX)
-trap 'rm -rf "$work"' EXIT INT TERM
-if [ ! -f "$build/bin/libbass.so" ]; then
-    echo "libbass.so not built in $build/bin" >&2
-    exit 1
-fi
+. "$here/bench/common.sh"
+bench_work audio
+bench_needs libbass.so
 ${CXX:-c++} -std=c++20 -O2 -I"$here" "$here/bench/bench-audio-lib.cpp" -ldl -o "$work/bench-audio-lib"
 bench=$work/bench-audio-lib
 # Readable by a peer that plays as another user (see cvlc below).

@@ -6,14 +6,9 @@
 # QUAVERLY_BENCH_SECONDS shortens the minute.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${QUAVERLY_BUILD:-$here/build}
-seconds=${QUAVERLY_BENCH_SECONDS:-60}
-work=$(mktemp -d /tmp/quaverly-bench-player.XXXXXX)
-trap 'rm -rf "$work"' EXIT INT TERM
-if [ ! -x "$build/bin/quaverly-play" ] || [ ! -f "$build/bin/libbass.so" ]; then
-    echo "quaverly-play or libbass.so not built in $build/bin" >&2
-    exit 1
-fi
+. "$here/bench/common.sh"
+bench_work player
+bench_needs quaverly-play libbass.so
 ${CXX:-c++} -std=c++20 -O2 -I"$here" "$here/bench/bench-audio-player.cpp" "$here/audio/Bands.cpp" \
     "$here/audio/VisFrame.cpp" -o "$work/bench-audio-player"
 "$work/bench-audio-player"
@@ -37,15 +32,7 @@ run quaverly-play "$build/bin/quaverly-play" --bands "$work/a.mp3"
 printf '  %-24s' "libbass.so alone:"
 "$work/lib" lib "$build/bin" "$work/a.mp3" "$seconds" || echo "not run"
 if command -v audacious >/dev/null 2>&1; then
-    # audacious keeps its output choice in its plugin registry: let it write
-    # one into a private home, then enable the SDL output alone.
-    mkdir -p "$work/home"
-    HOME="$work/home" timeout 30 audacious -H -q >/dev/null 2>&1 || true
-    registry="$work/home/.config/audacious/plugin-registry"
-    if [ -f "$registry" ]; then
-        awk '/^[a-z]+ \// { kind = $1; path = $2 }
-             /^enabled / && kind == "output" { $0 = "enabled " (path ~ /\/sdlout\.so$/ ? 1 : 0) }
-             { print }' "$registry" > "$registry.new" && mv "$registry.new" "$registry"
+    if audacious_home "$work/home"; then
         HOME="$work/home" run "audacious -H" audacious -H -q "$work/a.mp3"
     else
         echo "  audacious -H:           not run (no plugin registry written)"

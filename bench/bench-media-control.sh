@@ -8,14 +8,9 @@
 # QUAVERLY_BENCH_SECONDS shortens the minute.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${QUAVERLY_BUILD:-$here/build}
-seconds=${QUAVERLY_BENCH_SECONDS:-60}
-work=$(mktemp -d /tmp/quaverly-bench-media.XXXXXX)
-trap 'rm -rf "$work"' EXIT INT TERM
-if [ ! -x "$build/bin/quaverly-play" ]; then
-    echo "quaverly-play not built in $build/bin" >&2
-    exit 1
-fi
+. "$here/bench/common.sh"
+bench_work media
+bench_needs quaverly-play
 ${CXX:-c++} -std=c++20 -O2 "$here/bench/bench-audio-player-run.cpp" -o "$work/run"
 ${CXX:-c++} -std=c++20 -O2 "$here/bench/bench-media-control-first-audio.cpp" -o "$work/first"
 python3 "$here/tests/nsplay/make-midi.py" "$work/a.mid" "$seconds"

@@ -6,14 +6,10 @@
 # a player that sits stopped. QUAVERLY_BENCH_SECONDS shortens the minute.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${QUAVERLY_BUILD:-$here/build}
-seconds=${QUAVERLY_BENCH_SECONDS:-60}
-work=$(mktemp -d /tmp/quaverly-bench-window.XXXXXX)
-trap 'rm -rf "$work"' EXIT INT TERM
-for f in quaverly libbass.so libbasswma.so; do
-    [ -f "$build/bin/$f" ] || { echo "$f not built in $build/bin" >&2; exit 1; }
-    cp "$build/bin/$f" "$work/"
-done
+. "$here/bench/common.sh"
+bench_work window
+bench_needs quaverly libbass.so libbasswma.so
+for f in quaverly libbass.so libbasswma.so; do cp "$build/bin/$f" "$work/"; done
 ${CXX:-c++} -std=c++20 -O2 "$here/bench/bench-audio-player-run.cpp" -o "$work/run"
 ffmpeg -nostdin -loglevel error -y -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$seconds" -ac 2 \
     -c:a libmp3lame -b:a 128k "$work/a.mp3"

@@ -8,9 +8,8 @@
 # QUAVERLY_BENCH_SECONDS shortens the minute.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${QUAVERLY_BUILD:-$here/build}
-seconds=${QUAVERLY_BENCH_SECONDS:-60}
-work=$(mktemp -d /tmp/quaverly-bench-spectrum.XXXXXX)
+. "$here/bench/common.sh"
+bench_work spectrum
 . "$here/scripts/xsession.sh"
 cleanup() {
     quaverly_x_stop
@@ -23,10 +22,7 @@ ${CXX:-c++} -std=c++20 -O2 -fPIC -I"$here" $(pkg-config --cflags Qt6Gui) "$here/
     $(pkg-config --libs Qt6Gui) -o "$work/frame"
 QT_QPA_PLATFORM=offscreen "$work/frame"
 
-if [ ! -x "$build/bin/quaverly" ] || [ ! -f "$build/bin/libbass.so" ]; then
-    echo "quaverly or libbass.so not built in $build/bin" >&2
-    exit 1
-fi
+bench_needs quaverly libbass.so
 ${CXX:-c++} -std=c++20 -O2 "$here/bench/bench-audio-player-run.cpp" -o "$work/run"
 ffmpeg -nostdin -loglevel error -y -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$seconds" -ac 2 \
     -c:a libmp3lame -b:a 128k "$work/a.mp3"
@@ -56,14 +52,7 @@ echo "-- a.mp3 ($seconds s; target: quaverly below 0.56 CPU s per minute and bel
 HOME="$work/home" run quaverly "$work/program/quaverly" "$work/a.mp3"
 if command -v audacious >/dev/null 2>&1; then
     # The classic skinned interface with its analyser, SDL output.
-    mkdir -p "$work/home/.config/audacious"
-    HOME="$work/home" timeout 30 audacious -H -q >/dev/null 2>&1 || true
-    registry="$work/home/.config/audacious/plugin-registry"
-    if [ -f "$registry" ]; then
-        awk '/^[a-z]+ \// { kind = $1; path = $2 }
-             /^enabled / && kind == "output" { $0 = "enabled " (path ~ /\/sdlout\.so$/ ? 1 : 0) }
-             /^enabled / && kind == "iface" { $0 = "enabled " (path ~ /\/skins\.so$/ ? 1 : 0) }
-             { print }' "$registry" > "$registry.new" && mv "$registry.new" "$registry"
+    if audacious_home "$work/home" skins; then
         printf '[skins]\nvis_type=0\nplayer_visible=TRUE\n' >> "$work/home/.config/audacious/config"
         HOME="$work/home" run "audacious (skinned)" audacious -q "$work/a.mp3"
     else
