@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -14,27 +15,42 @@ using namespace quaverly::test;
 
 namespace {
 
-// Runs quaverly-play with `args`; with `signal`, sends it that signal after
-// `afterMs` of playing.
+// The lines written so far to `path`.
+std::vector<std::string> LinesOf(const std::string &path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
+    return lines;
+}
+
+// Runs quaverly-play with `args`; with `signal`, sends it that signal once
+// its output holds `bandLines` band lines (it writes them ten at a time).
 std::vector<std::string> RunPlay(const std::vector<std::string> &args, int &status, int signal = 0,
-                                 int afterMs = 0)
+                                 size_t bandLines = 0)
 {
     const std::string out = FixtureFolder() + "/play-out.txt";
+    std::remove(out.c_str());
     std::vector<std::string> argv = {"/bin/sh", "-c", "out=$1; shift; exec \"$@\" >\"$out\" 2>/dev/null", "sh", out,
                                      std::string(QUAVERLY_BIN_DIR) + "/quaverly-play"};
     argv.insert(argv.end(), args.begin(), args.end());
     const pid_t pid = SpawnProcess(argv);
     EXPECT_GT(pid, 0);
     if (signal != 0 && pid > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        auto played = [&] {
+            const auto lines = LinesOf(out);
+            return size_t(std::count_if(lines.begin(), lines.end(), [](const std::string &l) {
+                       return l.starts_with("{\"event\": \"bands\"");
+                   })) >= bandLines;
+        };
+        while (!played() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         kill(pid, signal);
     }
     status = WaitForExit(pid, 20000);
-    std::ifstream in(out);
-    std::vector<std::string> lines;
-    for (std::string l; std::getline(in, l);)
-        lines.push_back(l);
-    return lines;
+    return LinesOf(out);
 }
 
 // The 19 numbers of a band line; empty when the line is not one.
@@ -85,8 +101,8 @@ TEST(QuaverlyPlaySignals, SigintAndSigtermEndTheRunWithStatus130AndEveryLineWrit
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal);
         int status = -1;
-        // Well before the end of the two seconds of tone.
-        const auto lines = RunPlay({"--bands", Fixture("tone-mono.wav")}, status, signal, 700);
+        // Once a quarter second of the two seconds of tone has played.
+        const auto lines = RunPlay({"--bands", Fixture("tone-mono.wav")}, status, signal, 10);
         // 130 is the player's own ending; killed by the signal it would be 128 + the signal.
         EXPECT_EQ(130, status);
         ASSERT_GE(lines.size(), 3u);
@@ -100,6 +116,6 @@ TEST(QuaverlyPlaySignals, SigintAndSigtermEndTheRunWithStatus130AndEveryLineWrit
             ASSERT_EQ(19u, Bands(l).size()) << l;
             ++frames;
         }
-        EXPECT_GE(frames, 5);
+        EXPECT_GE(frames, 10);
     }
 }
