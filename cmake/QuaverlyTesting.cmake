@@ -10,7 +10,8 @@
 #
 # quaverly_fuzzer(NAME name SOURCES ... LIBS ... [CORPUS dir] [SECONDS s])
 #   A libFuzzer target (only when QUAVERLY_FUZZ is on), run briefly as a
-#   CTest test with the label fuzz.
+#   CTest test with the label fuzz. The target `fuzzers` builds them all and
+#   only what they link.
 function(quaverly_gtest)
     if(QUAVERLY_FUZZ_ONLY)
         return()
@@ -47,6 +48,10 @@ function(quaverly_fuzzer)
         set(F_SECONDS 20)
     endif()
     add_executable(${F_NAME} ${F_SOURCES})
+    if(NOT TARGET fuzzers)
+        add_custom_target(fuzzers)
+    endif()
+    add_dependencies(fuzzers ${F_NAME})
     target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
     target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
     target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})

@@ -21,20 +21,20 @@ echo "== integration and end-to-end tests"
 ctest --test-dir "$build" --no-tests=ignore --output-on-failure -j 1 -LE 'unit|fuzz' || status=1
 
 if [ "${QUAVERLY_QUICK:-0}" != 1 ]; then
-    sanitized() {  # dir, parts, extra cmake flags...
-        dir=$1; parts=$2; shift 2
+    sanitized() {  # dir, target to build (all: everything), parts, extra cmake flags...
+        dir=$1; target=$2; parts=$3; shift 3
         if [ ! -f "$dir/build.ninja" ]; then
             cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
                 "-DQUAVERLY_PARTS=$parts" "$@" >/dev/null
         fi
-        cmake --build "$dir" -j "$jobs"
+        cmake --build "$dir" -j "$jobs" --target "$target"
     }
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
     echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
-    if sanitized build-asan "platform;mediainfo;ui;playlist;audio;app;tools" -DQUAVERLY_SANITIZE=address,undefined; then
+    if sanitized build-asan all "platform;mediainfo;ui;playlist;audio;app;tools" -DQUAVERLY_SANITIZE=address,undefined; then
         # The integration cases share one X display (windows found by title,
         # stacking, the foreground) and time frames between processes: they
         # run one at a time, as in the main build.
@@ -44,14 +44,14 @@ if [ "${QUAVERLY_QUICK:-0}" != 1 ]; then
         status=1
     fi
     echo "== ThreadSanitizer"
-    if sanitized build-tsan "platform;mediainfo;audio;tools" -DQUAVERLY_SANITIZE=thread; then
+    if sanitized build-tsan all "platform;mediainfo;audio;tools" -DQUAVERLY_SANITIZE=thread; then
         TSAN_OPTIONS=halt_on_error=1 \
             ctest --test-dir build-tsan --no-tests=ignore --output-on-failure -j 1 -LE 'fuzz|e2e' || status=1
     else
         status=1
     fi
     echo "== fuzzers"
-    if sanitized build-fuzz "platform;mediainfo;ui;playlist;audio" -DQUAVERLY_FUZZ=ON -DQUAVERLY_FUZZ_ONLY=ON \
+    if sanitized build-fuzz fuzzers "platform;mediainfo;ui;playlist;audio;app" -DQUAVERLY_FUZZ=ON -DQUAVERLY_FUZZ_ONLY=ON \
             -DQUAVERLY_SANITIZE=address,undefined; then
         ctest --test-dir build-fuzz --no-tests=ignore --output-on-failure -j "$jobs" -L fuzz || status=1
     else
