@@ -335,15 +335,4 @@ void TWindowLayout::sbPowerClick()
     form_.Form.CloseRequested = true;
 }
 
-void TWindowLayout::sbNext3MouseUp()
-{
-    form_.Form.Tag = 0;
-}
-
-void TWindowLayout::ApplicationActivated()
-{
-    if (form_.sbNext3.Visible)
-        form_.Form.Tag = 1;
-}
-
 }  // namespace quaverly

@@ -54,8 +54,6 @@ public:
     void lbResizeMouseDown(TMouseButton button);
     void sbMinClick();
     void sbPowerClick();                          // also sbPower2's and sbPower3's
-    void sbNext3MouseUp();                        // also sbStop3's and sbPower3's
-    void ApplicationActivated();
 
 private:
     void HideEdgeButtons();

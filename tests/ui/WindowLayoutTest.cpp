@@ -358,16 +358,5 @@ TEST_F(WindowLayoutTest, FollowSizingGrowsTheListPanelAndRenewsTheRegion)
     EXPECT_FALSE(RegionContains(form, 194, 0));
 }
 
-TEST_F(WindowLayoutTest, StripActivationIsSetOnlyInTheStripAndClearedByItsButtons)
-{
-    layout.ApplicationActivated();
-    EXPECT_EQ(0, form.Form.Tag);
-    layout.ShowStripView();
-    layout.ApplicationActivated();
-    EXPECT_EQ(1, form.Form.Tag);
-    layout.sbNext3MouseUp();
-    EXPECT_EQ(0, form.Form.Tag);
-}
-
 }  // namespace
 }  // namespace quaverly
