@@ -75,6 +75,10 @@ void ExternalPlayerControl::PlayThroughExternalPlayer()
         form_.Form.Tag = 0;
     }
 
+    // Decided now: by the time the window maps, the row start has cleared
+    // PlayerWasOpen and the window manager may have given the new window
+    // the focus, yet it is still to go below ours.
+    keepBelow_ = s_.host.ApplicationActive() || state_.PlayerWasOpen;
     FindExternalPlayer(1);
     PlaceBelowMainWindow();
     if (!StripActivated() && s_.host.ApplicationActive())
@@ -83,10 +87,9 @@ void ExternalPlayerControl::PlayThroughExternalPlayer()
 
 void ExternalPlayerControl::PlaceBelowMainWindow()
 {
-    if (!window_)
+    if (!window_ || !keepBelow_)
         return;
-    if ((!state_.FormActivated || s_.host.MainWindowVisible())
-        && (s_.host.ApplicationActive() || state_.PlayerWasOpen))
+    if (!state_.FormActivated || s_.host.MainWindowVisible())
         s_.windows.PlaceBelow(window_, s_.host.MainWindowId());
 }
 

@@ -99,6 +99,7 @@ private:
     XWindow window_ = 0;           // ExternalPlayerWindow: the player's window as last found
     pid_t current_ = -1;           // the current row's player
     std::uint64_t searchUntil_ = 0;
+    bool keepBelow_ = false;       // the current player's window goes below ours
     XWindow synthClosing_ = 0;     // message window asked to close
     std::uint64_t synthClosingSince_ = 0;
     XWindow synthIgnored_ = 0;     // message window that stayed: left alone

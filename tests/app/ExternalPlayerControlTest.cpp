@@ -84,6 +84,10 @@ TEST_F(ExternalPlayerControlTest, StartsThePlayerWithTheNameAsOneArgumentAndPlac
     EXPECT_TRUE(form.StripView());
     EXPECT_TRUE(form.State.PlayerWasOpen);
     EXPECT_EQ(0, control.ExternalPlayerWindow());  // the window does not exist yet
+    // Then the row start clears PlayerWasOpen, and the window manager gives
+    // the new window the focus as it maps it.
+    form.State.PlayerWasOpen = false;
+    host.active = false;
 
     // The search goes on for about five seconds after the start.
     clock.ms += 2000;
