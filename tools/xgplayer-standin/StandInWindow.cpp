@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/Registry.h"
@@ -44,9 +43,11 @@ QWidget *ShowSynthMessage()
 {
     auto *message = new QLabel("The synthesizer could not be opened.");
     message->setAttribute(Qt::WA_DeleteOnClose);
+    // It waits for an answer, as a message box does, but never keeps the
+    // player running once its main window has closed.
+    message->setAttribute(Qt::WA_QuitOnClose, false);
     message->setWindowTitle("YAMAHA Softsynthesizer Player");
     message->setMargin(16);
     message->show();
-    QTimer::singleShot(1000, message, &QWidget::close);
     return message;
 }

@@ -23,5 +23,6 @@ private:
 };
 
 // The synthesizer's message window, shown by the real player when its
-// synthesizer cannot start; here on request, for one second.
+// synthesizer cannot start; here on request, from the start until it is
+// closed.
 QWidget *ShowSynthMessage();

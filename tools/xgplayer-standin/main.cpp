@@ -4,7 +4,8 @@
 // "XGPlayer - <file name>", plays the file through libVLC (not with
 // --silent), closes on the window manager's close request and then saves its
 // settings under "Software\YAMAHA\XGPlayer". With --synth-message it also
-// shows the synthesizer's message window during its first second. Quaverly
+// shows the synthesizer's message window from its start until it is closed,
+// as the synthesizer's message box does when it cannot start. Quaverly
 // hands the player nothing but the file, so the tests that run the stand-in
 // in its place set XGPLAYER_STANDIN_OPTIONS (e.g. "--silent --synth-message").
 #include <QApplication>
