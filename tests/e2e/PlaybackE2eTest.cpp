@@ -1,7 +1,7 @@
 // The real program plays a playlist of three tones from a temporary program
 // folder under a private X server, with SDL's disk output: what it played,
 // the window's titles and the playlist file it leaves are checked from
-// outside.
+// outside; a click on the progress line jumps the output ahead.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,10 +24,17 @@ namespace {
 
 constexpr int kRate = 44100;
 
-// A stereo 16-bit WAV file holding a sine.
-void WriteTone(const std::string &path, double frequency, double seconds)
+struct Segment {
+    double seconds = 0;
+    double frequency = 0;
+};
+
+// A stereo 16-bit WAV file holding sines, one part after the other.
+void WriteTones(const std::string &path, const std::vector<Segment> &parts)
 {
-    const std::uint32_t frames = std::uint32_t(seconds * kRate);
+    std::uint32_t frames = 0;
+    for (const Segment &part : parts)
+        frames += std::uint32_t(part.seconds * kRate);
     const std::uint32_t dataBytes = frames * 4;
     std::ofstream out(path, std::ios::binary);
     auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
@@ -44,26 +51,49 @@ void WriteTone(const std::string &path, double frequency, double seconds)
     u16(16);
     out.write("data", 4);
     u32(dataBytes);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const auto s = std::int16_t(12000 * std::sin(2 * M_PI * frequency * i / kRate));
-        u16(std::uint16_t(s));
-        u16(std::uint16_t(s));
+    for (const Segment &part : parts) {
+        for (std::uint32_t i = 0; i < std::uint32_t(part.seconds * kRate); ++i) {
+            const auto s = std::int16_t(12000 * std::sin(2 * M_PI * part.frequency * i / kRate));
+            u16(std::uint16_t(s));
+            u16(std::uint16_t(s));
+        }
     }
 }
 
-struct Segment {
-    double seconds = 0;
-    double frequency = 0;
-};
-
-// The sounding stretches of the disk output (interleaved stereo 16-bit at
-// 44.1 kHz), split where it stays silent for 50 ms or more.
-std::vector<Segment> SoundingSegments(const std::string &path)
+std::vector<std::int16_t> ReadSamples(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
     std::vector<std::int16_t> samples(bytes.size() / 2);
     std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+// Seconds of the disk output that sound within 5 % of the frequency,
+// judged in 50 ms windows by their zero crossings.
+double SecondsNear(const std::string &path, double frequency)
+{
+    const std::vector<std::int16_t> samples = ReadSamples(path);
+    const std::size_t window = kRate / 20;
+    int windows = 0;
+    for (std::size_t start = 0; start + window <= samples.size() / 2; start += window) {
+        std::size_t crossings = 0, loud = 0;
+        for (std::size_t i = start; i < start + window; ++i) {
+            loud += std::abs(samples[2 * i]) >= 500;
+            if (i > start && (samples[2 * (i - 1)] < 0) != (samples[2 * i] < 0))
+                ++crossings;
+        }
+        const double found = crossings / 2.0 * 20;
+        windows += loud > window / 2 && std::abs(found - frequency) < frequency * 0.05;
+    }
+    return windows / 20.0;
+}
+
+// The sounding stretches of the disk output (interleaved stereo 16-bit at
+// 44.1 kHz), split where it stays silent for 50 ms or more.
+std::vector<Segment> SoundingSegments(const std::string &path)
+{
+    const std::vector<std::int16_t> samples = ReadSamples(path);
     std::vector<Segment> segments;
     const std::size_t frames = samples.size() / 2;
     std::size_t i = 0;
@@ -117,6 +147,26 @@ protected:
         return env;
     }
     std::string output() const { return state.path() + "/out.raw"; }
+    std::string errors() const { return state.path() + "/stderr.txt"; }
+
+    // The program's main window, once it shows (0 after 30 s without one).
+    unsigned long MainWindow(const XServer &server) const
+    {
+        unsigned long window = 0;
+        WaitUntil(
+            [&] {
+                const auto windows = VisibleMainWindows(server.display());
+                window = windows.empty() ? 0 : windows[0];
+                return window != 0;
+            },
+            30000);
+        return window;
+    }
+    std::string ErrorsWritten() const
+    {
+        std::ifstream in(errors());
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    }
     std::string playlist() const { return folder.path() + "/tones.m3u"; }
 
     TempFolder folder;
@@ -134,30 +184,19 @@ TEST_F(PlaybackE2eTest, PlaySwitchPlaysTheListInOrderWithItsTitlesAndAKillKeepsT
         list << "#EXTM3U\n";
         for (const auto &[name, frequency] : tones) {
             const std::string path = folder.path() + "/" + name + ".wav";
-            WriteTone(path, frequency, 1.2);
+            WriteTones(path, {{1.2, frequency}});
             list << path << "\n";
         }
     }
 
-    Child quaverly = Spawn({folder.path() + "/quaverly", "/PLAY"}, Environment(server.display()),
-                           state.path() + "/stderr.txt");
+    Child quaverly = Spawn({folder.path() + "/quaverly", "/PLAY"}, Environment(server.display()), errors());
     ASSERT_TRUE(quaverly.started());
 
     // The title follows the rows. The start row is drawn at random; from it
     // the rows follow in list order, the first after the last. The window is
     // found once; then only its title is read.
-    unsigned long window = 0;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            const auto windows = VisibleMainWindows(server.display());
-            window = windows.empty() ? 0 : windows[0];
-            return window != 0;
-        },
-        30000))
-        << "no visible main window; the program said: " << [&] {
-               std::ifstream errors(state.path() + "/stderr.txt");
-               return std::string((std::istreambuf_iterator<char>(errors)), {});
-           }();
+    const unsigned long window = MainWindow(server);
+    ASSERT_NE(0u, window) << "no visible main window; the program said: " << ErrorsWritten();
     std::vector<std::string> rows;
     const bool three = WaitUntil(
         [&] {
@@ -210,6 +249,34 @@ TEST_F(PlaybackE2eTest, PlaySwitchPlaysTheListInOrderWithItsTitlesAndAKillKeepsT
                   text.find(folder.path() + "/" + name + ".wav"))
             << text;
     }
+}
+
+TEST_F(PlaybackE2eTest, AClickThreeQuartersAlongTheProgressLineJumpsThePlayedFileThere)
+{
+    XServer server(true);
+    ASSERT_TRUE(server.ok()) << server.error();
+    // Four seconds low, then four high: a click at three quarters leaves the
+    // last two seconds of the high part to be heard.
+    const std::string file = folder.path() + "/steps.wav";
+    WriteTones(file, {{4.0, 440}, {4.0, 880}});
+    Child quaverly = Spawn({folder.path() + "/quaverly", file}, Environment(server.display()), errors());
+    ASSERT_TRUE(quaverly.started());
+    const unsigned long window = MainWindow(server);
+    ASSERT_NE(0u, window) << "no visible main window; the program said: " << ErrorsWritten();
+    ASSERT_TRUE(WaitUntil([&] { return SecondsNear(output(), 440) >= 0.3; }, 10000)) << "the file does not play";
+
+    // The progress line is the top row of the playing view, as wide as the window.
+    const std::string info = RunTool(server.display(), "xwininfo -id " + std::to_string(window));
+    const std::size_t at = info.find("Width: ");
+    ASSERT_NE(std::string::npos, at) << info;
+    const int width = std::stoi(info.substr(at + 7));
+    RunTool(server.display(), "xdotool mousemove --window " + std::to_string(window) + " " +
+                                  std::to_string(width * 3 / 4) + " 1 click 1");
+
+    // A file given alone closes the window at its end.
+    EXPECT_EQ(0, quaverly.Wait(15000)) << ErrorsWritten();
+    EXPECT_LT(SecondsNear(output(), 440), 3.0) << "the low part played on past the click";
+    EXPECT_NEAR(2.0, SecondsNear(output(), 880), 0.3) << "the high part was not entered at 6 s";
 }
 
 }  // namespace
