@@ -5,12 +5,16 @@
 //   bench-audio-lib lib <folder of libbass.so> <file> <seconds>
 // The same host with the 25 ms loop but no library, for its own share:
 //   bench-audio-lib idle <seconds>
+// The start of an item, from the open of its file to its first sample handed
+// to the output, with the output closed and open (median and worst of n):
+//   bench-audio-lib start <folder of libbass.so> <file> <n>
 // Or runs a peer player and prints the same figures for its process; it is
 // ended after twice the audio's length and must exit with 0:
 //   bench-audio-lib peer <seconds of audio> <program> [args...]
 // Each figure line ends with "cpu=<CPU s per minute>" for the script.
 #include "platform/bass/bass.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -259,6 +263,62 @@ int Library(const std::string &folder, const char *file, double seconds)
     return 0;
 }
 
+// An item starts as the player starts it: its file is opened, then played.
+// Its first sample has been handed to the output once its position moves
+// (the position counts what was heard since the device took the buffer).
+// With the output closed (nothing played for over a second, so the device
+// was closed), and open (right after another item ended).
+int Start(const std::string &folder, const char *file, int rounds)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    void *lib = dlopen((folder + "/libbass.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    decltype(&BASS_Init) init;
+    decltype(&BASS_Free) freeAll;
+    decltype(&BASS_StreamCreateFile) create;
+    decltype(&BASS_StreamFree) release;
+    decltype(&BASS_ChannelPlay) play;
+    decltype(&BASS_ChannelGetPosition) position;
+    if (!lib || !Bind(lib, "BASS_Init", init) || !Bind(lib, "BASS_Free", freeAll)
+        || !Bind(lib, "BASS_StreamCreateFile", create) || !Bind(lib, "BASS_StreamFree", release)
+        || !Bind(lib, "BASS_ChannelPlay", play) || !Bind(lib, "BASS_ChannelGetPosition", position)
+        || !init(1, 44100, 0, nullptr, nullptr)) {
+        std::fprintf(stderr, "cannot load %s/libbass.so or open its output\n", folder.c_str());
+        return 1;
+    }
+    release(create(FALSE, file, 0, 0, 0));  // FFmpeg's one-time set-up is not an item's start
+    using Clock = std::chrono::steady_clock;
+    // Milliseconds from the open to the first sample out; the item is left playing.
+    auto startOne = [&](HSTREAM &h) {
+        const auto t0 = Clock::now();
+        h = create(FALSE, file, 0, 0, 0);
+        if (!h || !play(h, FALSE))
+            return -1.0;
+        while (position(h, BASS_POS_BYTE) == 0 && Clock::now() - t0 < std::chrono::seconds(2))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    };
+    std::vector<double> closed, open;
+    for (int i = 0; i < rounds; ++i) {
+        HSTREAM a = 0, b = 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        closed.push_back(startOne(a));
+        // Part way into the next device buffer, as a double click would come.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 + 37 * i % 150));
+        release(a);
+        open.push_back(startOne(b));
+        release(b);
+    }
+    freeAll();
+    auto print = [](const char *what, std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        std::printf("  start to the first sample out, output %s: median %.1f ms, worst %.1f ms (%zu starts)\n", what,
+                    v[v.size() / 2], v.back(), v.size());
+    };
+    print("closed", closed);
+    print("open  ", open);
+    return 0;
+}
+
 int Peer(double seconds, char **argv)
 {
     pid_t pid = 0;
@@ -307,6 +367,8 @@ int main(int argc, char **argv)
 {
     if (argc >= 5 && std::string(argv[1]) == "lib")
         return Library(argv[2], argv[3], std::atof(argv[4]));
+    if (argc >= 5 && std::string(argv[1]) == "start")
+        return Start(argv[2], argv[3], std::max(1, std::atoi(argv[4])));
     if (argc >= 3 && std::string(argv[1]) == "idle")
         return Idle(std::atof(argv[2]));
     if (argc >= 4 && std::string(argv[1]) == "peer")

@@ -31,6 +31,8 @@ echo "-- a.mp3 ($seconds s; target: quaverly-play at most 0.18 CPU s per minute,
 run quaverly-play "$build/bin/quaverly-play" --bands "$work/a.mp3"
 printf '  %-24s' "libbass.so alone:"
 "$work/lib" lib "$build/bin" "$work/a.mp3" "$seconds" || echo "not run"
+echo "-- the start of a local item in the audio library, from the open of its file (target: under 50 ms from the double click)"
+"$work/lib" start "$build/bin" "$work/a.mp3" 10 || echo "  not run"
 if command -v audacious >/dev/null 2>&1; then
     if audacious_home "$work/home"; then
         HOME="$work/home" run "audacious -H" audacious -H -q "$work/a.mp3"
