@@ -263,19 +263,24 @@ bool Engine::Play(DWORD handle, bool restart)
         return false;
     }
     std::lock_guard deviceLock(deviceMutex_);
-    if (!OpenDevice()) {
-        SetError(BASS_ERROR_DEVICE);
-        return false;
-    }
     if (!channel->Play(restart)) {
         SetError(BASS_ERROR_POSITION);
         return false;
     }
-    std::lock_guard lock(mutex_);
-    if (!channels_.count(handle))
-        return false;  // freed meanwhile
-    if (std::find(playing_.begin(), playing_.end(), channel) == playing_.end())
-        playing_.push_back(channel);
+    {
+        std::lock_guard lock(mutex_);
+        if (!channels_.count(handle))
+            return false;  // freed meanwhile
+        if (std::find(playing_.begin(), playing_.end(), channel) == playing_.end())
+            playing_.push_back(channel);
+    }
+    // Opened with the channel already listed, so that a device that was
+    // closed can mix it into its very first buffer.
+    if (!OpenDevice()) {
+        Stop(handle);
+        SetError(BASS_ERROR_DEVICE);
+        return false;
+    }
     SetError(BASS_OK);
     return true;
 }
