@@ -7,7 +7,9 @@ set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 count=${QUAVERLY_BENCH_FILES:-10000}
 work=$(mktemp -d /tmp/quaverly-bench-mediainfo.XXXXXX)
-trap 'rm -rf "$work"' EXIT INT TERM
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT  # then the EXIT trap cleans up; a script must not go on
+trap 'exit 143' TERM
 
 ${CXX:-c++} -std=c++20 -O2 -DNDEBUG -I"$here" $(pkg-config --cflags taglib) \
     "$here/bench/bench-mediainfo.cpp" "$here/audio/StreamInfo.cpp" "$here"/mediainfo/*.cpp \

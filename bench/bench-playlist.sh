@@ -12,7 +12,9 @@ build=${QUAVERLY_BUILD:-$here/build}
 rows=${QUAVERLY_BENCH_ROWS:-100000}
 runs=${QUAVERLY_BENCH_RUNS:-5}
 work=$(mktemp -d /tmp/quaverly-bench-playlist.XXXXXX)
-trap 'rm -rf "$work"' EXIT INT TERM
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT  # then the EXIT trap cleans up; a script must not go on
+trap 'exit 143' TERM
 if ! cmake --build "$build" --target bench-playlist >"$work/build.log" 2>&1; then
     cat "$work/build.log" >&2
     echo "bench-playlist could not be built in $build" >&2

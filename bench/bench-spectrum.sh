@@ -15,7 +15,9 @@ cleanup() {
     quaverly_x_stop
     rm -rf "$work"
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 130' INT  # then the EXIT trap cleans up; a script must not go on
+trap 'exit 143' TERM
 
 ${CXX:-c++} -std=c++20 -O2 -fPIC -I"$here" $(pkg-config --cflags Qt6Gui) "$here/bench/bench-spectrum-frame.cpp" \
     "$here/ui/qt/SpectrumFrame.cpp" "$here/ui/qt/SpectrumRings.cpp" "$here/ui/SpectrumScales.cpp" \

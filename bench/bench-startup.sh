@@ -14,7 +14,9 @@ cleanup() {
     rm -rf "$work"
     if [ -n "${own_x:-}" ]; then quaverly_x_stop; fi
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 130' INT  # then the EXIT trap cleans up; a script must not go on
+trap 'exit 143' TERM
 if [ -z "${DISPLAY:-}" ]; then
     . "$here/scripts/xsession.sh"
     own_x=1

@@ -6,7 +6,9 @@ seconds=${QUAVERLY_BENCH_SECONDS:-60}
 # bench_work NAME: a private work folder in $work, removed at exit.
 bench_work() {
     work=$(mktemp -d "/tmp/quaverly-bench-$1.XXXXXX")
-    trap 'rm -rf "$work"' EXIT INT TERM
+    trap 'rm -rf "$work"' EXIT
+    trap 'exit 130' INT  # then the EXIT trap cleans up; a script must not go on
+    trap 'exit 143' TERM
 }
 
 # bench_needs FILE...: ends the benchmark unless each file was built into $build/bin.

@@ -5,7 +5,9 @@ set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build}
 . "$here/scripts/xsession.sh"
-trap quaverly_x_stop EXIT INT TERM
+trap quaverly_x_stop EXIT
+trap 'exit 130' INT  # then the EXIT trap cleans up; a script must not go on
+trap 'exit 143' TERM
 quaverly_x_start
 export QUAVERLY_BUILD="$here/$build"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/quaverly-bench.XXXXXX)}"

@@ -8,7 +8,9 @@ build=${1:-build}
 bin="$here/$build/bin"
 if [ -z "${DISPLAY:-}" ]; then
     . "$here/scripts/xsession.sh"
-    trap quaverly_x_stop EXIT INT TERM
+    trap quaverly_x_stop EXIT
+    trap 'exit 130' INT  # then the EXIT trap cleans up; a script must not go on
+    trap 'exit 143' TERM
     quaverly_x_start
     echo "run-demo: no display; the player runs on the private display $DISPLAY"
 fi

@@ -8,7 +8,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build}
 jobs=$(nproc)
 . "$here/scripts/xsession.sh"
-trap quaverly_x_stop EXIT INT TERM
+trap quaverly_x_stop EXIT
+trap 'exit 130' INT  # then the EXIT trap cleans up; a script must not go on
+trap 'exit 143' TERM
 
 status=0
 quaverly_x_start
