@@ -116,8 +116,10 @@ int TNSPlay::PlayState() const
     case libvlc_Stopped:
     case libvlc_Ended:
         // Between two entries of a list the player has ended one and not yet
-        // opened the next.
-        if (ListMode() && state != libvlc_Stopped && EntryIndex() + 1 < int(item_->entryLengths.size()))
+        // started the next: ended, stopped or nothing, as far as the list
+        // player got in handing it over. The list has ended only when its
+        // last entry has.
+        if (ListMode() && !(state == libvlc_Ended && EntryIndex() + 1 >= int(item_->entryLengths.size())))
             return kMediaPlaying;
         return kMediaStopped;
     case libvlc_Error:
