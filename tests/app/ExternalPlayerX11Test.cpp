@@ -180,7 +180,12 @@ TEST_F(ExternalPlayerX11Test, AStrangeFileNamePlaysAsANameBelowTheMainWindowAndT
         auto stack = x_.TopLevelWindowsTopFirst();
         auto at = std::find(stack.begin(), stack.end(), main_->id());
         return at != stack.end() && at + 1 != stack.end() && *(at + 1) == player;
-    }));
+    })) << [&] {
+        std::string order = "the stacking, top first:";
+        for (XWindow w : x_.TopLevelWindowsTopFirst())
+            order += " " + std::to_string(w) + " \"" + x_.Title(w) + "\"";
+        return order + "; main " + std::to_string(main_->id()) + ", player " + std::to_string(player);
+    }();
 
     // The end of the row: the player is asked to close, saves and exits.
     control_->CloseExternalPlayer();
