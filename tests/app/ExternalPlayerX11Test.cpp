@@ -174,12 +174,15 @@ TEST_F(ExternalPlayerX11Test, AStrangeFileNamePlaysAsANameBelowTheMainWindowAndT
     XWindow player = control_->ExternalPlayerWindow();
     EXPECT_EQ("XGPlayer - " + name, x_.Title(player));
     EXPECT_EQ(std::uint32_t(pid), x_.ProcessId(player));
-    // Stacked just below the main window.
+    // Stacked below the main window: just below it unless another program's
+    // window holds the focus between them, which the window manager keeps
+    // above a window of a program without the focus. (The end-to-end test
+    // checks "just below" through the real program.)
     EXPECT_TRUE(WaitFor([&] {
         control_->Poll();
         auto stack = x_.TopLevelWindowsTopFirst();
         auto at = std::find(stack.begin(), stack.end(), main_->id());
-        return at != stack.end() && at + 1 != stack.end() && *(at + 1) == player;
+        return at != stack.end() && std::find(at + 1, stack.end(), player) != stack.end();
     })) << [&] {
         std::string order = "the stacking, top first:";
         for (XWindow w : x_.TopLevelWindowsTopFirst())
